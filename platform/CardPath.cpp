@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 #include <system_error>
 
 namespace trevix {
@@ -108,16 +109,53 @@ void ForEachComponent(std::string_view relative, Function onComponent) {
 
 } // namespace
 
+namespace {
+
+// Every entry of folder named name without regard to case, the exact spelling first.
+std::vector<std::string> EntriesNamedNoCase(std::string_view folder, std::string_view name) {
+    std::vector<std::string> found;
+    const std::string exact = JoinCardPath(folder, name);
+    std::error_code error;
+    if (fs::symlink_status(exact, error).type() != fs::file_type::not_found && !error)
+        found.push_back(exact);
+    const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+        const std::string entryName = it->path().filename().string();
+        if (entryName != name && EqualsNoCase(entryName, name))
+            found.push_back(JoinCardPath(folder, entryName));
+    }
+    return found;
+}
+
+std::vector<std::string_view> Components(std::string_view relative) {
+    std::vector<std::string_view> components;
+    ForEachComponent(relative,
+                     [&](std::string_view component) { components.push_back(component); });
+    return components;
+}
+
+// Depth-first over the spellings of each component, so that "ch1/event" is found even when a
+// tree holds both "CH1" and "ch1" and only one of them has "event".
+std::optional<std::string> ResolveFrom(const std::string& path,
+                                       std::span<const std::string_view> components) {
+    if (components.empty())
+        return path;
+    for (const std::string& candidate : EntriesNamedNoCase(path, components.front()))
+        if (auto resolved = ResolveFrom(candidate, components.subspan(1)))
+            return resolved;
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> ResolveCardPath(std::string_view root, std::string_view relative) {
-    std::optional<std::string> path{std::string(root)};
-    ForEachComponent(relative, [&](std::string_view component) {
-        if (path)
-            path = FindEntryNoCase(*path, component);
-    });
-    return path;
+    const std::vector<std::string_view> components = Components(relative);
+    return ResolveFrom(std::string(root), components);
 }
 
 std::string CardPathOnDisk(std::string_view root, std::string_view relative) {
+    if (auto resolved = ResolveCardPath(root, relative))
+        return std::move(*resolved);
     std::string path(root);
     bool onDisk = true;
     ForEachComponent(relative, [&](std::string_view component) {

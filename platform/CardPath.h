@@ -34,7 +34,8 @@ std::string_view NameOfPath(std::string_view path);
 std::optional<std::string> FindEntryNoCase(std::string_view folder, std::string_view name);
 
 // root joined with every component of relative ('/'-separated), each looked up without regard
-// to case. Empty when a component does not exist.
+// to case; where a folder holds several spellings of a component (a copy made on a
+// case-sensitive disk), the first one under which the rest exists. Empty when there is none.
 std::optional<std::string> ResolveCardPath(std::string_view root, std::string_view relative);
 
 // Like ResolveCardPath, but components not found on disk are kept as given, so the result is
