@@ -346,6 +346,14 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section,
     return ValueOf(lines_[*line].text);
 }
 
+std::size_t ProfileDocument::ContentEnd(const Range& range) const {
+    std::size_t end = range.end;
+    while (end > range.header + 1 &&
+           (Trim(lines_[end - 1].text).empty() || IsComment(lines_[end - 1].text)))
+        --end;
+    return end;
+}
+
 bool ProfileDocument::HasSection(std::string_view section) const {
     return FindSection(section).has_value();
 }
@@ -407,11 +415,7 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
         text = text.substr(0, valueStart) + std::string(value);
         return;
     }
-    // After the section's last non-blank line, so blank separators stay before the next section.
-    std::size_t insertAt = range->end;
-    while (insertAt > range->header + 1 && Trim(lines_[insertAt - 1].text).empty())
-        --insertAt;
-    InsertLine(insertAt, keyText + "=" + std::string(value));
+    InsertLine(ContentEnd(*range), keyText + "=" + std::string(value));
 }
 
 void ProfileDocument::RemoveKey(std::string_view section, std::string_view key) {
@@ -427,7 +431,7 @@ void ProfileDocument::RemoveSection(std::string_view section) {
     if (!range)
         return;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(range->header),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
+                 lines_.begin() + static_cast<std::ptrdiff_t>(ContentEnd(*range)));
 }
 
 int ParseProfileInt(std::string_view text) {

@@ -37,11 +37,12 @@ public:
     std::vector<std::string> Sections() const;
     std::vector<std::string> Keys(std::string_view section) const;
 
-    // Replaces the value of key, or adds the key at the end of the section, or appends the
+    // Replaces the value of key, or adds the key after the section's last key, or appends the
     // section with the key when the section is missing.
     void Set(std::string_view section, std::string_view key, std::string_view value);
     void RemoveKey(std::string_view section, std::string_view key);
-    // Removes the section header and every line up to the next section header.
+    // Removes the section header and its lines; blank lines and comments before the next
+    // section header stay.
     void RemoveSection(std::string_view section);
 
 private:
@@ -55,6 +56,9 @@ private:
     };
 
     std::optional<Range> FindSection(std::string_view section) const;
+    // One past the last line that is neither blank nor a comment: blank lines and comments
+    // at the end of a section introduce the next one and stay with it.
+    std::size_t ContentEnd(const Range& range) const;
     std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
     void InsertLine(std::size_t index, std::string text);
     std::string NewLineEnding() const;
