@@ -75,23 +75,32 @@ std::string_view NameOfPath(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::optional<std::string> FindEntryNoCase(std::string_view folder, std::string_view name) {
-    if (name.empty())
-        return std::nullopt;
-    const std::string exact = JoinCardPath(folder, name);
+namespace {
+
+bool Exists(const std::string& path) {
     std::error_code error;
-    if (fs::symlink_status(exact, error).type() != fs::file_type::not_found && !error)
-        return exact;
-    const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
-    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-        const std::string entryName = it->path().filename().string();
-        if (EqualsNoCase(entryName, name))
-            return JoinCardPath(folder, entryName);
-    }
-    return std::nullopt;
+    return fs::symlink_status(path, error).type() != fs::file_type::not_found && !error;
 }
 
-namespace {
+// Calls onEntry(path) for every entry of folder named name without regard to case, the exact
+// spelling first, until onEntry returns true; returns whether one did.
+template <typename Function>
+bool ForEachSpelling(std::string_view folder, std::string_view name, Function onEntry) {
+    if (name.empty())
+        return false;
+    const std::string exact = JoinCardPath(folder, name);
+    if (Exists(exact) && onEntry(exact))
+        return true;
+    const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
+    std::error_code error;
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+        const std::string entryName = it->path().filename().string();
+        if (entryName != name && EqualsNoCase(entryName, name) &&
+            onEntry(JoinCardPath(folder, entryName)))
+            return true;
+    }
+    return false;
+}
 
 // Calls onComponent for every non-empty '/'-separated component of relative.
 template <typename Function>
@@ -107,49 +116,36 @@ void ForEachComponent(std::string_view relative, Function onComponent) {
     }
 }
 
-} // namespace
-
-namespace {
-
-// Every entry of folder named name without regard to case, the exact spelling first.
-std::vector<std::string> EntriesNamedNoCase(std::string_view folder, std::string_view name) {
-    std::vector<std::string> found;
-    const std::string exact = JoinCardPath(folder, name);
-    std::error_code error;
-    if (fs::symlink_status(exact, error).type() != fs::file_type::not_found && !error)
-        found.push_back(exact);
-    const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
-    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-        const std::string entryName = it->path().filename().string();
-        if (entryName != name && EqualsNoCase(entryName, name))
-            found.push_back(JoinCardPath(folder, entryName));
-    }
-    return found;
-}
-
-std::vector<std::string_view> Components(std::string_view relative) {
-    std::vector<std::string_view> components;
-    ForEachComponent(relative,
-                     [&](std::string_view component) { components.push_back(component); });
-    return components;
-}
-
 // Depth-first over the spellings of each component, so that "ch1/event" is found even when a
-// tree holds both "CH1" and "ch1" and only one of them has "event".
+// tree holds both "CH1" and "ch1" and only one of them has "event". The exact spelling is tried
+// first, so the common case costs one lookup per component and no folder listing.
 std::optional<std::string> ResolveFrom(const std::string& path,
                                        std::span<const std::string_view> components) {
     if (components.empty())
         return path;
-    for (const std::string& candidate : EntriesNamedNoCase(path, components.front()))
-        if (auto resolved = ResolveFrom(candidate, components.subspan(1)))
-            return resolved;
-    return std::nullopt;
+    std::optional<std::string> resolved;
+    ForEachSpelling(path, components.front(), [&](const std::string& candidate) {
+        resolved = ResolveFrom(candidate, components.subspan(1));
+        return resolved.has_value();
+    });
+    return resolved;
 }
 
 } // namespace
 
+std::optional<std::string> FindEntryNoCase(std::string_view folder, std::string_view name) {
+    std::optional<std::string> found;
+    ForEachSpelling(folder, name, [&](const std::string& candidate) {
+        found = candidate;
+        return true;
+    });
+    return found;
+}
+
 std::optional<std::string> ResolveCardPath(std::string_view root, std::string_view relative) {
-    const std::vector<std::string_view> components = Components(relative);
+    std::vector<std::string_view> components;
+    ForEachComponent(relative,
+                     [&](std::string_view component) { components.push_back(component); });
     return ResolveFrom(std::string(root), components);
 }
 
