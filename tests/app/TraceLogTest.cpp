@@ -40,9 +40,12 @@ public:
         ::unsetenv("XDG_RUNTIME_DIR");
     }
     bool Bound() const { return bound_; }
-    // Size of the next datagram (0 on time-out) and its record.
+    // Size of the next datagram (0 on time-out) and its record; a longer datagram shows as
+    // a size above the record's.
     std::size_t Receive(trace::Record& record) {
-        const auto got = ::recv(fd_, record.data(), record.size() + 1, 0);
+        std::vector<std::byte> buffer(record.size() + 1);
+        const auto got = ::recv(fd_, buffer.data(), buffer.size(), 0);
+        std::copy_n(buffer.begin(), record.size(), record.begin());
         return got > 0 ? static_cast<std::size_t>(got) : 0;
     }
 
