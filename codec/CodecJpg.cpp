@@ -58,6 +58,12 @@ bool CCodecJpg::Create() {
     return !createFailed_;
 }
 
+// A header read that fails half-way can leave the library's decompressor in a state where
+// every later call fails; a fresh one costs little.
+void CCodecJpg::ResetDecoder() {
+    decoder_.reset(tjInitDecompress());
+}
+
 bool CCodecJpg::Decode(std::span<const std::uint8_t> block, const PictureOptions& options) {
     picture_.Prepare(picture_.Width(), picture_.Height()); // the last picture is gone
     const LeadingSegments segments = WalkLeadingSegments(block);
@@ -72,8 +78,10 @@ bool CCodecJpg::Decode(std::span<const std::uint8_t> block, const PictureOptions
     int subsampling = 0;
     int colourspace = 0;
     if (tjDecompressHeader3(decoder_.get(), block.data(), static_cast<unsigned long>(block.size()),
-                            &width, &height, &subsampling, &colourspace) != 0)
+                            &width, &height, &subsampling, &colourspace) != 0) {
+        ResetDecoder();
         return false;
+    }
     if (width <= 0 || height <= 0 || width > kMaxPictureWidth || height > kMaxPictureHeight)
         return false;
 
@@ -84,8 +92,10 @@ bool CCodecJpg::Decode(std::span<const std::uint8_t> block, const PictureOptions
                       target.data(), width, width * 3, height, TJPF_BGR, flags) != 0) {
         // A picture that decoded with warnings (a cut-short file) is still shown; a fatal
         // error is not.
-        if (tjGetErrorCode(decoder_.get()) != TJERR_WARNING)
+        if (tjGetErrorCode(decoder_.get()) != TJERR_WARNING) {
+            ResetDecoder();
             return false;
+        }
     }
     if (options.camFlip == 2 || options.camFlip == 3)
         MirrorInPlace(target, width, height);

@@ -55,6 +55,7 @@ private:
         void operator()(void* handle) const;
     };
     using Handle = std::unique_ptr<void, HandleCloser>;
+    void ResetDecoder();
 
     Handle decoder_;
     Handle encoder_;
