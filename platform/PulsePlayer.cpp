@@ -207,6 +207,10 @@ void PulsePlayer::Run() {
             break;
         }
         if (fill.kind == Fill::Kind::Reopen && fill.format.IsValid() && fill.format != open) {
+            // The buffer still queued plays out first: it is the second before the new one.
+            Drain();
+            if (stopped_)
+                break;
             DestroyStream();
             if (!CreateStream(fill.format, corked_)) {
                 TRACE("Sound output: reopening with %u Hz, %u channels failed", fill.format.rate,
