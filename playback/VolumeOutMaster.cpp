@@ -167,12 +167,14 @@ void CVolumeOutMaster::SetVolume(std::uint32_t raw) {
         TRACE("Master volume: setting %u failed", raw);
 }
 
+// Percentages are rounded to the nearest, as the system's own volume controls show them, so that
+// a volume set as a percentage here or elsewhere reads back as that percentage.
 std::uint8_t CVolumeOutMaster::PercentOf(std::uint32_t raw) const {
     const std::uint64_t range = std::uint64_t{maximum_} - minimum_;
     if (range == 0)
         return 0;
-    return static_cast<std::uint8_t>(
-        std::min<std::uint64_t>(std::uint64_t{raw} * 100 / range, 255));
+    const std::uint64_t percent = (std::uint64_t{raw} * 100 + range / 2) / range;
+    return static_cast<std::uint8_t>(std::min<std::uint64_t>(percent, 255));
 }
 
 std::uint8_t CVolumeOutMaster::GetVolumePercent() const {
@@ -185,9 +187,8 @@ std::uint8_t CVolumeOutMaster::GetVolumePercent() const {
 void CVolumeOutMaster::SetVolumePercent(int percent) {
     if (!volumeAvailable_ || percent < 0 || percent > 100)
         return;
-    // Rounded up, so that the percentage read back is the one set.
     const std::uint64_t range = std::uint64_t{maximum_} - minimum_;
-    const std::uint64_t raw = (range * static_cast<std::uint64_t>(percent) + 99) / 100;
+    const std::uint64_t raw = (range * static_cast<std::uint64_t>(percent) + 50) / 100;
     SetVolume(static_cast<std::uint32_t>(std::min<std::uint64_t>(raw, maximum_)));
 }
 

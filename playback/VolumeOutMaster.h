@@ -30,11 +30,11 @@ public:
     CVolumeOutMaster(const CVolumeOutMaster&) = delete;
     CVolumeOutMaster& operator=(const CVolumeOutMaster&) = delete;
 
-    // Volume as a percentage of the range from zero to the maximum (truncated); 0 when
-    // unusable. Volumes above the maximum give more than 100, at most 255.
+    // Volume as a percentage of the range from zero to the maximum, rounded to the nearest;
+    // 0 when unusable. Volumes above the maximum give more than 100, at most 255.
     virtual std::uint8_t GetVolumePercent() const;
-    // Sets every channel to the smallest raw value that reads back as `percent`; percentages
-    // outside 0-100 do nothing.
+    // Sets every channel to that percentage of the range (rounded to the nearest raw value);
+    // percentages outside 0-100 do nothing.
     virtual void SetVolumePercent(int percent);
     virtual int IsAvailable() const;
     virtual void SoundOn();
