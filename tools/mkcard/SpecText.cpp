@@ -343,12 +343,12 @@ CardSpec DemoSpec() {
         seed 2024
         start 2024-05-17 09:30:00
         # Events: a shock in full-size pictures, a hard brake, an external trigger in JPEG.
-        event pre=10 post=5 code=1 size=720x480 fps=10 audio=voice
+        event pre=8 post=4 code=1 size=720x480 fps=10 audio=voice
         event pre=8 post=4 code=32 ext=2 size=360x240 fps=15 audio=voice skew=1
         event pre=10 post=5 code=64 ext=4 codec=jpeg size=360x240 fps=5 audio=tone
         # Normal recording: two groups of consecutive one-minute files.
         normal files=3 fps=5 size=360x240 audio=voice marker=75:1 marker=140:32/3
-        normal start=600 files=2 fps=3 size=720x480 audio=voice
+        normal start=600 files=2 fps=2 size=720x480 audio=voice
         memo channels=1234
         memo channels=13 size=360x240 sound=tone
         logs auto
