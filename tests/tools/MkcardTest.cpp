@@ -378,6 +378,9 @@ TEST(MkcardCard, BadDescriptionsWriteNothing) {
     spec.recordings[0].width = 640;
     EXPECT_FALSE(WriteCard(spec, dir.Path() / "card").Ok());
     EXPECT_FALSE(fs::exists(dir.Path() / "card"));
+    CardSpec threeChannels = SmallCard("event channels=4\n");
+    threeChannels.model = 20;
+    EXPECT_FALSE(WriteCard(threeChannels, dir.Path() / "card").Ok()) << "model 20 has no ch4";
 }
 
 } // namespace

@@ -64,6 +64,10 @@ std::string CheckSpec(const CardSpec& spec) {
         if (r.kind == RecordingKind::Normal &&
             (r.files < 1 || r.files > 120 || r.fileSeconds < 1 || r.fileSeconds > 600))
             return "normal groups need 1-120 files of 1-600 s";
+        const int channelCount = spec.model == 20 ? 3 : 4;
+        if (std::none_of(r.channels.begin(), r.channels.begin() + channelCount,
+                         [](bool present) { return present; }))
+            return "a recording needs at least one of the model's channels";
         for (const MarkerSpec& marker : r.markers)
             if (r.kind != RecordingKind::Normal || marker.offsetSeconds < 0 ||
                 marker.offsetSeconds >= r.files * r.fileSeconds)
