@@ -1,0 +1,335 @@
+#include "catalogue/MgrDBSearch.h"
+
+#include "app/Lang.h"
+#include "app/TraceLog.h"
+#include "catalogue/CardFileCheck.h"
+#include "platform/CardPath.h"
+#include "platform/ProfileStore.h"
+#include "recorder/CardLayout.h"
+#include "recorder/RecorderTime.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+namespace trevix {
+namespace {
+
+// The files (not folders) of a pattern, sorted by name. File systems enumerate in their own
+// order (hash order on ext4); the recorder's titles start with the serial, so name order is the
+// order in which the recorder wrote them.
+std::vector<CardEntry> FilesOf(const CardPattern& pattern) {
+    std::vector<CardEntry> entries = FindCardEntries(pattern);
+    std::erase_if(entries, [](const CardEntry& entry) { return entry.isDirectory; });
+    SortByName(entries);
+    return entries;
+}
+
+bool HasAnyFile(const CardPattern& pattern) {
+    const std::vector<CardEntry> entries = FindCardEntries(pattern);
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const CardEntry& entry) { return !entry.isDirectory; });
+}
+
+CardPattern PatternIn(std::string folder, std::string_view suffix) {
+    return {std::move(folder), "", std::string(suffix)};
+}
+
+std::int64_t NowRecorderMs() {
+    const std::time_t now = std::time(nullptr);
+    std::tm fields{};
+    localtime_r(&now, &fields);
+    SYSTEMTIME time;
+    time.wYear = static_cast<std::uint16_t>(fields.tm_year + 1900);
+    time.wMonth = static_cast<std::uint16_t>(fields.tm_mon + 1);
+    time.wDayOfWeek = static_cast<std::uint16_t>(fields.tm_wday);
+    time.wDay = static_cast<std::uint16_t>(fields.tm_mday);
+    time.wHour = static_cast<std::uint16_t>(fields.tm_hour);
+    time.wMinute = static_cast<std::uint16_t>(fields.tm_min);
+    time.wSecond = static_cast<std::uint16_t>(std::min(fields.tm_sec, 59));
+    return ToRecorderMs(time);
+}
+
+// One scan's walk over the folders: the file checks, the deletions and the progress position.
+class FolderScan {
+public:
+    FolderScan(ILoadingView& loading, ScanLists& lists) : loading_(loading), lists_(lists) {}
+
+    // Video data files of one folder that pass the data and index checks.
+    std::vector<std::string> VideoFiles(const std::vector<CardEntry>& entries, bool advance) {
+        std::vector<std::string> paths;
+        for (const CardEntry& entry : entries) {
+            Advance(advance);
+            const FileCheck data = CheckDataFile(entry.path);
+            if (data == FileCheck::Deleted) {
+                Deleted(entry.path);
+                // The index goes with its data file.
+                const std::string index = IndexPathForData(entry.path);
+                if (std::remove(index.c_str()) == 0)
+                    Deleted(index);
+                else if (errno != ENOENT)
+                    TRACE("Fail to delete %s", index.c_str());
+            }
+            if (data != FileCheck::Passed)
+                continue;
+            const std::string index = IndexPathForData(entry.path);
+            const FileCheck indexCheck = CheckIndexFile(index);
+            if (indexCheck == FileCheck::Deleted)
+                Deleted(index);
+            if (indexCheck != FileCheck::Failed)
+                paths.push_back(entry.path);
+        }
+        return paths;
+    }
+
+    // Memo audio and log files that pass the data check.
+    std::vector<std::string> DataFiles(const std::vector<CardEntry>& entries, bool advance) {
+        std::vector<std::string> paths;
+        for (const CardEntry& entry : entries) {
+            Advance(advance);
+            const FileCheck data = CheckDataFile(entry.path);
+            if (data == FileCheck::Deleted)
+                Deleted(entry.path);
+            if (data == FileCheck::Passed)
+                paths.push_back(entry.path);
+        }
+        return paths;
+    }
+
+private:
+    void Advance(bool advance) {
+        if (advance)
+            loading_.SetPos(++position_);
+    }
+    void Deleted(const std::string& path) { lists_.deleted.push_back(path); }
+
+    ILoadingView& loading_;
+    ScanLists& lists_;
+    int position_ = 0;
+};
+
+// The first channel (1..4) whose folder yields any file, channel 1's entries already listed.
+std::vector<std::string> FirstChannelWithFiles(FolderScan& scan,
+                                               const std::vector<CardEntry>& channel1,
+                                               std::string_view root,
+                                               CardPattern (*pattern)(std::string_view, int)) {
+    std::vector<std::string> paths = scan.VideoFiles(channel1, true);
+    for (int channel = 2; paths.empty() && channel <= kMaxChannels; ++channel)
+        paths = scan.VideoFiles(FilesOf(pattern(root, channel)), false);
+    return paths;
+}
+
+// Appends the event markers of the normal folders whose event key no listed path holds.
+void AppendEventMarkers(std::string_view root, std::vector<std::string>& events) {
+    for (int channel = 1; channel <= kMaxChannels; ++channel) {
+        for (const CardEntry& marker : FilesOf(EventMarkerPattern(root, channel))) {
+            const std::string_view key = RecorderTitle(TitleOfPath(marker.name)).EventKey();
+            const bool listed = std::any_of(events.begin(), events.end(), [&](const auto& path) {
+                return FindNoCase(path, key) != std::string_view::npos;
+            });
+            if (!listed)
+                events.push_back(marker.path);
+        }
+    }
+}
+
+} // namespace
+
+int CarPulseSpeed(int carPulseType, int pulsesPerSecond) {
+    static constexpr std::array<int, 6> kDivisors = {2, 4, 8, 16, 20, 25};
+    if (carPulseType < 0 || carPulseType >= static_cast<int>(kDivisors.size()) ||
+        pulsesPerSecond < 0)
+        return 0;
+    const double perMinute = static_cast<double>(pulsesPerSecond) * 60.0;
+    const double kmh = perMinute * 60.0 / 637.0 / kDivisors[static_cast<std::size_t>(carPulseType)];
+    return static_cast<int>(kmh);
+}
+
+CardChannelSettings ReadCardChannelSettings(std::string_view root) {
+    const ProfileStore setIni(SettingsFilePath(root, "set.ini"));
+    CardChannelSettings settings;
+    settings.carPulseType = setIni.ReadInt("SET", "CARPULSETYPE", -1);
+    if (settings.carPulseType < -1 || settings.carPulseType > 5)
+        settings.carPulseType = -1;
+    for (std::size_t i = 0; i < settings.useChannel.size(); ++i)
+        settings.useChannel[i] = setIni.ReadInt("SET", "USECHANNEL" + std::to_string(i + 1), 1);
+    return settings;
+}
+
+CMgrDBSearch::CMgrDBSearch(ISearchView& searchView, ILoadingView& loadingView, IViewerHost& host,
+                           ILoadedRecordings& recordings)
+    : m_searchView(searchView), m_loadingView(loadingView), m_host(host), m_recordings(recordings) {
+}
+
+void CMgrDBSearch::TakeChosenRoot(std::string_view chosenPath) {
+    if (!chosenPath.empty())
+        m_strRootPath = RecorderRoot(chosenPath);
+}
+
+bool CMgrDBSearch::AcceptRoot() {
+    if (TestRecorderFolder(m_strRootPath))
+        return true;
+    Clear();
+    m_strRootPath.clear();
+    m_host.ShowMessage(Lang("Message", "InvalidSDFolder", "Invalid drive recorder folder."));
+    return false;
+}
+
+bool CMgrDBSearch::SelectAndScan(std::string_view chosenPath, ICardCheckHost* checks) {
+    TakeChosenRoot(chosenPath);
+    if (checks && !m_strRootPath.empty() && checks->IsRemovable(m_strRootPath)) {
+        m_loadingView.SetWaitCursor(true);
+        TRACE("Check Crashed File in SD Card");
+        const bool damaged = checks->CheckCrashedFiles(m_strRootPath);
+        m_loadingView.SetWaitCursor(false);
+        TRACE("End of check");
+        if (damaged &&
+            checks->AskOkCancel(
+                Lang("Message", "RunCheckDisk",
+                     "Crashed files are detected in sd card. do you want to run checkdisk ?")))
+            checks->RunCheckDisk(m_strRootPath);
+    }
+    if (!AcceptRoot())
+        return false;
+    Scan();
+    return true;
+}
+
+bool CMgrDBSearch::SelectForSettings(std::string_view chosenPath) {
+    TakeChosenRoot(chosenPath);
+    return AcceptRoot();
+}
+
+bool CMgrDBSearch::TestRecorderFolder(std::string_view root) {
+    if (root.empty() || !IsRecorderFolder(root))
+        return false;
+    const bool anyRecording =
+        HasAnyFile(EventDataPattern(root, 1)) || HasAnyFile(NormalDataPattern(root, 1)) ||
+        HasAnyFile(PatternIn(CardPathOnDisk(root, "memo"), kMemoPictureExt)) ||
+        HasAnyFile(LogPattern(root));
+    if (!anyRecording)
+        m_host.ShowMessage(Lang("Message", "NoRecordFile", "No recorded file."));
+    return true;
+}
+
+void CMgrDBSearch::Scan() {
+    Clear();
+    m_scan = {};
+    if (m_strRootPath.empty()) {
+        // No folder chosen: nothing to list.
+        m_searchView.ShowList(SearchList::Event);
+        m_searchView.PostScanFinished();
+        return;
+    }
+    const std::string& root = m_strRootPath;
+    m_loadingView.SetWaitCursor(true);
+
+    // Channel 1's folders are enumerated once, for the progress total and for the lists.
+    const std::vector<CardEntry> events1 = FilesOf(EventDataPattern(root, 1));
+    const std::vector<CardEntry> normals1 = FilesOf(NormalDataPattern(root, 1));
+    const std::vector<CardEntry> memoAudio =
+        FilesOf(PatternIn(CardPathOnDisk(root, "memo"), kMemoAudioExt));
+    const std::vector<CardEntry> logs = FilesOf(LogPattern(root));
+    const auto pictureCount = [&](std::string_view folder) {
+        return FilesOf(PatternIn(CardPathOnDisk(root, folder), kMemoPictureExt)).size();
+    };
+    m_scan.progressTotal =
+        static_cast<int>(events1.size() + normals1.size() + pictureCount("memo1") +
+                         pictureCount("memo") + logs.size());
+
+    m_loadingView.SetCaption(Lang("ToolTip", "Open", "Open"));
+    m_loadingView.Show();
+    m_loadingView.SetRange(0, m_scan.progressTotal);
+    m_loadingView.SetPos(0);
+
+    FolderScan scan(m_loadingView, m_scan);
+    m_scan.event = FirstChannelWithFiles(scan, events1, root, EventDataPattern);
+    AppendEventMarkers(root, m_scan.event);
+    m_searchView.FillList(SearchList::Event, m_scan.event);
+
+    m_scan.normal = FirstChannelWithFiles(scan, normals1, root, NormalDataPattern);
+    m_searchView.FillList(SearchList::Normal, m_scan.normal);
+
+    m_scan.memo = scan.DataFiles(memoAudio, true);
+    if (m_scan.memo.empty())
+        m_scan.memo = scan.DataFiles(
+            FilesOf(PatternIn(CardPathOnDisk(root, "memoaudio"), kMemoAudioExt)), false);
+    m_searchView.FillList(SearchList::Memo, m_scan.memo);
+
+    m_scan.log = scan.DataFiles(logs, false);
+    m_searchView.FillList(SearchList::Log, m_scan.log);
+
+    m_loadingView.SetWaitCursor(false);
+    m_loadingView.SetRange(0, 100);
+    m_loadingView.SetPos(0);
+    m_loadingView.SetCaption(Lang("GUI", "EventFileLoad", "EVENT File Loading"));
+    m_searchView.PostScanFinished();
+    m_loadingView.StartHideTimer(kHideLoadingTimerMs);
+
+    const CardChannelSettings settings = ReadCardChannelSettings(root);
+    m_nCarPulseType = settings.carPulseType;
+    m_nUseChannel = settings.useChannel;
+
+    SearchList shown = SearchList::Event;
+    if (m_scan.event.empty()) {
+        if (!m_scan.normal.empty())
+            shown = SearchList::Normal;
+        else if (!m_scan.memo.empty())
+            shown = SearchList::Memo;
+        else if (!m_scan.log.empty())
+            shown = SearchList::Log;
+    }
+    m_searchView.ShowList(shown);
+}
+
+void CMgrDBSearch::OnHideLoadingTimer() {
+    m_loadingView.StopHideTimer();
+    m_loadingView.Hide();
+    TRACE("onTimer 999");
+}
+
+void CMgrDBSearch::Clear() {
+    m_searchView.ClearLists();
+    m_host.ClearViews();
+    m_recordings.DestroyAll();
+    m_arLogFiles.clear();
+    SelectRecording(-1);
+}
+
+void CMgrDBSearch::SelectRecording(int index) {
+    const int loadedKind = m_host.LoadedKind();
+    if (loadedKind == kLoadedNormal && index >= 0 && m_nCurDriveInfo >= 0 &&
+        m_nCurDriveInfo != index && m_nCurDriveInfo < m_recordings.Count())
+        m_recordings.CloseChannelFiles(m_nCurDriveInfo);
+    if (index < 0) {
+        m_nCurDriveInfo = index;
+        const std::int64_t now = NowRecorderMs();
+        m_host.SetTimeRange(now, now, now);
+        return;
+    }
+    if (index >= m_recordings.Count()) {
+        TRACE("Fail to SetCurDriveInfo() : over index");
+        return;
+    }
+    m_nCurDriveInfo = index;
+    m_recordings.ShowSelected(index, loadedKind);
+}
+
+int CMgrDBSearch::UseChannel(int channel) const {
+    if (channel < 0 || channel >= static_cast<int>(m_nUseChannel.size()))
+        return 0;
+    return m_nUseChannel[static_cast<std::size_t>(channel)];
+}
+
+bool CMgrDBSearch::IsTimeCoveredByLog(std::int64_t time) const {
+    return std::any_of(m_arLogFiles.begin(), m_arLogFiles.end(), [&](const CInfoLogFile& log) {
+        if (log.m_nSampleCount <= 0)
+            return false;
+        const std::int64_t first = log.GetSample(0)->llTime;
+        const std::int64_t last = log.GetSample(log.m_nSampleCount - 1)->llTime;
+        return time >= std::min(first, last) && time <= std::max(first, last);
+    });
+}
+
+} // namespace trevix
