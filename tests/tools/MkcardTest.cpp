@@ -30,10 +30,11 @@ using test::TempDir;
 
 CardSpec SmallCard(std::string_view extra = {}) {
     CardSpec spec;
-    const std::string text = "seed 5\n"
-                             "event pre=2 post=2 code=32 ext=2 fps=3 channels=12 audio=voice\n"
-                             "normal files=2 seconds=4 fps=2 channels=1 marker=5:1\n" +
-                             std::string(extra);
+    const std::string text =
+        "seed 5\n"
+        "event pre=2 post=2 code=32 ext=2 fps=3 channels=12 audio=voice skew=1\n"
+        "normal files=2 seconds=4 fps=2 channels=1 marker=5:1\n" +
+        std::string(extra);
     EXPECT_EQ(ApplySpecText(text, spec), "");
     return spec;
 }
@@ -85,6 +86,8 @@ TEST(MkcardCard, FilesOfOneRecordingShareTheirSerial) {
     ASSERT_EQ(card.recordings.size(), 3u); // the event and the two files of the normal group
     const WrittenRecording& event = card.recordings[0];
     ASSERT_EQ(event.channels.size(), 2u);
+    // Channel 2's title is stamped a second later; the serial still ties it to channel 1.
+    EXPECT_NE(event.channels[0].data.filename(), event.channels[1].data.filename());
     const auto other = SameRecordingInChannel(event.channels[0].data.string(), 2);
     ASSERT_TRUE(other);
     EXPECT_EQ(fs::path(*other), event.channels[1].data);
@@ -362,6 +365,9 @@ TEST_F(MkcardDamage, UnreadableFilesFailToOpenAtOnce) {
     // The listing still shows the file, as a folder walk would meet it.
     const auto entries = FindCardEntries(EventDataPattern(dir_.Str(), 1));
     EXPECT_EQ(entries.size(), 1u);
+    // Writing the card again over the damaged one replaces the links by files.
+    const WrittenCard again = Write(SmallCard(), dir_);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(again.recordings[0].channels[0].data)));
 }
 
 TEST_F(MkcardDamage, EntriesThatNameNothingAreReported) {

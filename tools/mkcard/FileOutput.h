@@ -12,11 +12,12 @@
 namespace trevix::mkcard {
 
 // A new file (replacing an old one) that counts what was written; Close reports whether every
-// write reached the file.
+// write reached the file. A symbolic link left at the path by an earlier card's damage is
+// removed first, so the file is written in its place and not through the link.
 class FileOutput {
 public:
     explicit FileOutput(const std::filesystem::path& path)
-        : out_(path, std::ios::binary | std::ios::trunc) {}
+        : out_((RemoveLink(path), path), std::ios::binary | std::ios::trunc) {}
 
     void Write(std::span<const std::uint8_t> bytes) {
         out_.write(reinterpret_cast<const char*>(bytes.data()),
@@ -30,6 +31,12 @@ public:
     }
 
 private:
+    static void RemoveLink(const std::filesystem::path& path) {
+        std::error_code error;
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+            std::filesystem::remove(path, error);
+    }
+
     std::ofstream out_;
     std::uint64_t size_ = 0;
 };
