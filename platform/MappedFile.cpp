@@ -22,6 +22,22 @@ std::size_t MemoryBytes::ReadAt(std::uint64_t offset, std::span<std::uint8_t> ou
     return count;
 }
 
+bool BufferedReader::ReadExact(std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (out.size() > kWindowSize)
+        return source_.ReadExact(offset, out);
+    const bool inWindow =
+        offset >= windowStart_ && offset - windowStart_ + out.size() <= windowLength_;
+    if (!inWindow) {
+        window_.resize(kWindowSize);
+        windowStart_ = offset;
+        windowLength_ = source_.ReadAt(offset, window_);
+        if (out.size() > windowLength_)
+            return false;
+    }
+    std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
+    return true;
+}
+
 ReadOnlyFile::~ReadOnlyFile() {
     Close();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace trevix {
 
@@ -32,6 +33,24 @@ public:
 
 private:
     std::span<const std::uint8_t> bytes_;
+};
+
+// Reads records one after the other from a RandomAccessBytes through a fixed 64 KiB window, so
+// that a long run of small reads costs a few large ones. Reads past the end are short.
+class BufferedReader {
+public:
+    explicit BufferedReader(const RandomAccessBytes& source) : source_(source) {}
+    BufferedReader(const BufferedReader&) = delete;
+    BufferedReader& operator=(const BufferedReader&) = delete;
+
+    bool ReadExact(std::uint64_t offset, std::span<std::uint8_t> out);
+
+private:
+    static constexpr std::size_t kWindowSize = 64 * 1024;
+    const RandomAccessBytes& source_;
+    std::vector<std::uint8_t> window_;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
 };
 
 // A file opened for reading. Size() asks the system each time, so a file that grows or shrinks

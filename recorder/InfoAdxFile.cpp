@@ -144,8 +144,9 @@ bool CInfoAdxFile::LoadIndex(const RandomAccessBytes& index, const std::string& 
     std::vector<FRAMEINFOAUDIO> records;
     records.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(fields.count, fileRecords)));
     std::array<std::uint8_t, kAudioRecordSize> record{};
+    BufferedReader reader(index);
     for (std::uint64_t i = 0; i < fields.count; ++i) {
-        if (!index.ReadExact(i * kAudioRecordSize, record))
+        if (!reader.ReadExact(i * kAudioRecordSize, record))
             break;
         if (Le32(record.data()) != expectedMagic)
             continue;
@@ -172,8 +173,9 @@ bool CInfoAdxFile::Recover(const RandomAccessBytes& index, const std::string& in
     std::uint32_t expectedMagic = 0;
     std::uint8_t lastVersion = m_nIndexVer;
     std::array<std::uint8_t, kAudioRecordSize> record{};
+    BufferedReader reader(index);
     for (std::uint64_t i = 0; i < count; ++i) {
-        if (!index.ReadExact(i * kAudioRecordSize, record))
+        if (!reader.ReadExact(i * kAudioRecordSize, record))
             break;
         lastVersion = record[4];
         const std::uint32_t magic = Le32(record.data());

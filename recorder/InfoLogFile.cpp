@@ -114,7 +114,36 @@ SYSTEMTIME RmcTime(std::string_view timeField, std::string_view dateField) {
 
 } // namespace
 
-std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateField) {
+namespace {
+
+// Local-time conversion costs a time-zone lookup; one log holds about an hour of samples, so
+// the conversion of each hour's start is kept. Daylight-saving changes fall on hour
+// boundaries, so minutes and seconds add to it as plain seconds.
+class HourCache {
+public:
+    std::int64_t ToMs(const SYSTEMTIME& time) {
+        const std::uint64_t key =
+            (std::uint64_t{time.wYear} << 24) | (time.wMonth << 16) | (time.wDay << 8) | time.wHour;
+        if (!valid_ || key != key_) {
+            std::int64_t seconds = 0;
+            if (!LocalFieldsToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, 0, 0,
+                                      seconds))
+                return ToRecorderMs(time); // outside the calendar: the system's fallback
+            valid_ = true;
+            key_ = key;
+            hourStart_ = seconds;
+        }
+        return (hourStart_ + time.wMinute * 60 + time.wSecond) * 1000 + time.wMilliseconds;
+    }
+
+private:
+    bool valid_ = false;
+    std::uint64_t key_ = 0;
+    std::int64_t hourStart_ = 0;
+};
+
+std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateField,
+                             HourCache& cache) {
     if (dateField.size() > 6)
         dateField.remove_prefix(1);
     if (timeField.size() > 6)
@@ -161,7 +190,14 @@ std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateFi
     time.wMinute = ToField(minute);
     time.wSecond = ToField(second);
     time.wMilliseconds = ToField(milliseconds);
-    return ToRecorderMs(time);
+    return cache.ToMs(time);
+}
+
+} // namespace
+
+std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateField) {
+    HourCache cache;
+    return LogRecorderTime(timeField, dateField, cache);
 }
 
 double NmeaDegrees(std::string_view field, int degreeDigits) {
@@ -310,6 +346,7 @@ int CInfoLogFile::LoadFromBytes(std::span<const std::uint8_t> bytes, ILogLoadOwn
         m_strSDID = identifier(header[3]);
     }
 
+    HourCache hours;
     int completed = 0;
     bool hasOrigin = false;
     std::int64_t origin = 0;
@@ -323,7 +360,7 @@ int CInfoLogFile::LoadFromBytes(std::span<const std::uint8_t> bytes, ILogLoadOwn
             sample.fGx = static_cast<float>(ToInt(fields[3]) / 1000.0);
             sample.fGy = static_cast<float>(ToInt(fields[4]) / 1000.0);
             sample.fGz = static_cast<float>(ToInt(fields[5]) / 1000.0);
-            sample.llTime = LogRecorderTime(fields[6], fields[7]);
+            sample.llTime = LogRecorderTime(fields[6], fields[7], hours);
             sample.byStatus = ToByte(ToInt(fields[8]));
             sample.wSpeedRaw = ToField(ToInt(fields[9]));
             if (sample.llTime <= 0)

@@ -396,8 +396,9 @@ bool CInfoVdxFile::LoadIndex(const RandomAccessBytes& index, const std::string& 
     std::uint64_t previousEnd = 0;
     std::uint64_t previousStart = 0;
     const std::span<std::uint8_t> recordBytes(record.data(), recordSize);
+    BufferedReader reader(index);
     for (std::uint64_t i = 0; i < fields.count; ++i) {
-        if (!index.ReadExact(i * recordSize, recordBytes))
+        if (!reader.ReadExact(i * recordSize, recordBytes))
             break;
         if (Le32(record.data()) != expectedMagic)
             continue;
@@ -449,8 +450,9 @@ bool CInfoVdxFile::Recover(const RandomAccessBytes& index, const std::string& in
     std::uint32_t expectedMagic = 0;
     std::uint8_t lastVersion = m_nIndexVer;
     const std::span<std::uint8_t> recordBytes(record.data(), recordSize);
+    BufferedReader reader(index);
     for (std::uint64_t i = 0; i < count; ++i) {
-        if (!index.ReadExact(i * recordSize, recordBytes))
+        if (!reader.ReadExact(i * recordSize, recordBytes))
             break;
         lastVersion = record[4];
         const std::uint32_t magic = Le32(record.data());

@@ -160,6 +160,26 @@ TEST(LogRecorderTime, RepairsAndCenturies) {
     EXPECT_EQ(LogRecorderTime("", ""), LogRecorderTime("000000", "010109"));
 }
 
+TEST(LogRecorderTime, SamplesOfOneLoadMatchTheLocalTimeConversionAcrossDaylightSaving) {
+    test::ScopedTimeZone zone("Europe/Berlin");
+    // 2024-03-31 02:00 does not exist there; 2024-10-27 02:00-03:00 happens twice.
+    const std::vector<std::pair<const char*, std::vector<const char*>>> days = {
+        {"310324", {"015958", "015959", "030000", "030001", "035959", "040000"}},
+        {"271024", {"015959", "020000", "023000", "025959"}}};
+    for (const auto& [date, times] : days) {
+        std::string text;
+        for (const char* time : times)
+            text += std::string("$MVDRL,x,0,0,0,0,") + time + "," + date + ",0,0\r\n";
+        CInfoLogFile log;
+        ASSERT_EQ(log.LoadFromBytes(Bytes(text)), 1);
+        ASSERT_EQ(log.m_nSampleCount, static_cast<int>(times.size())) << date;
+        for (int i = 0; i < log.m_nSampleCount; ++i)
+            EXPECT_EQ(log.GetSample(i)->llTime,
+                      LogRecorderTime(times[static_cast<std::size_t>(i)], date))
+                << date << " " << i;
+    }
+}
+
 TEST(NmeaDegrees, PositionsAndSign) {
     EXPECT_NEAR(NmeaDegrees("3530.1234", 2), 35 + 30.1234 / 60, 1e-12);
     EXPECT_NEAR(NmeaDegrees("-3530.1234", 2), 35 + 30.1234 / 60, 1e-12);
