@@ -28,7 +28,9 @@ bool CG711FilePlay::Play(const std::filesystem::path& path) {
         source_.Reset(nullptr);
         return false;
     }
-    return player_.Restart();
+    // A very short file may have played out already; the opening itself decides the result.
+    player_.Restart();
+    return true;
 }
 
 void CG711FilePlay::Stop() {

@@ -98,6 +98,10 @@ TEST(G711FilePlaySound, StopEndsPlaybackAtOnceAndAFilePlaysAgain) {
     ASSERT_TRUE(player.Play(path));
     ASSERT_TRUE(player.Play(path)); // a second Play replaces the first
     EXPECT_TRUE(player.IsPlaying());
+
+    // A memo with the marker only plays nothing and stops by itself.
+    ASSERT_TRUE(player.Play(dir.Write("empty.aud", "\xFF\xD8")));
+    EXPECT_TRUE(WaitUntilStopped(player, 30s));
 }
 
 } // namespace
