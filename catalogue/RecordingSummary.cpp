@@ -54,10 +54,12 @@ bool ReadIndexEnds(const RandomAccessBytes& index, VideoFileSummary& summary) {
         return false;
     const std::size_t recordSize = first[kRecordVersionOffset] >= 2 ? recindex::kVideoRecordSizeV2
                                                                     : recindex::kVideoRecordSizeV1;
-    // The records present (an index cut short counts more than it holds).
-    const std::uint64_t records = std::min<std::uint64_t>(fields.count, recordBytes / recordSize);
+    // An index cut short counts more records than it holds: the full reader decides what it
+    // can still use.
+    const std::uint64_t records = fields.count;
     std::vector<std::uint8_t> last;
-    if (records == 0 || !ReadVideoRecord(index, (records - 1) * recordSize, recordSize, last))
+    if (records > recordBytes / recordSize ||
+        !ReadVideoRecord(index, (records - 1) * recordSize, recordSize, last))
         return false;
 
     summary.eventCodeEx = fields.eventCodeEx;
