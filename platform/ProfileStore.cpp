@@ -228,8 +228,15 @@ bool WriteAll(int fd, std::string_view bytes) {
 std::string TemporaryName(const std::filesystem::path& file) {
     static std::atomic<unsigned> counter{0};
     thread_local std::mt19937 random{std::random_device{}()};
-    return "." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + "-" + std::to_string(random() % 1000000);
+    std::string name(".");
+    name.append(file.filename().string())
+        .append(".tmp-")
+        .append(std::to_string(::getpid()))
+        .append("-")
+        .append(std::to_string(counter.fetch_add(1)))
+        .append("-")
+        .append(std::to_string(random() % 1000000));
+    return name;
 }
 
 // Reads a regular file of at most limit bytes; nothing when it is missing, unreadable, not a
@@ -282,12 +289,10 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
             break;
         }
         std::string_view line = rest.substr(0, newline);
-        std::string ending = "\n";
-        if (line.ends_with('\r')) {
+        const bool crlf = line.ends_with('\r');
+        if (crlf)
             line.remove_suffix(1);
-            ending = "\r\n";
-        }
-        document.lines_.push_back({std::string(line), std::move(ending)});
+        document.lines_.push_back({std::string(line), std::string(crlf ? "\r\n" : "\n")});
         rest.remove_prefix(newline + 1);
     }
     return document;
@@ -402,7 +407,9 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
     const std::string keyText(Trim(key));
     const auto range = FindSection(section);
     if (!range) {
-        InsertLine(lines_.size(), "[" + std::string(Trim(section)) + "]");
+        std::string header("[");
+        header.append(Trim(section)).append("]");
+        InsertLine(lines_.size(), std::move(header));
         InsertLine(lines_.size(), keyText + "=" + std::string(value));
         return;
     }
