@@ -590,9 +590,34 @@ bool CDriveRecInfo::GotoChannel(CDriveRecChannel& channel, std::int64_t timeMs) 
         return true;
     };
     const int fileCount = static_cast<int>(channel.m_arrFiles.size());
-    for (int f = 0; f < fileCount; ++f) {
+    // No picture at or before T - 500 ms qualifies: skip whole files by their last picture and
+    // the start of the first file that reaches past it by halving, so a long recording costs
+    // one time conversion per file and a few per picture.
+    const std::int64_t earliest = timeMs - kGotoIntraBeforeMs;
+    int firstFile = 0;
+    while (firstFile < fileCount) {
+        const CInfoVdxFile& file = channel.m_arrFiles[static_cast<std::size_t>(firstFile)];
+        if (file.m_nFrameCount > 0 && !file.m_pFrames.empty() &&
+            FrameMs(file.m_pFrames.back()) > earliest)
+            break;
+        ++firstFile;
+    }
+    int firstFrame = 0;
+    if (firstFile < fileCount) {
+        const auto& frames = channel.m_arrFiles[static_cast<std::size_t>(firstFile)].m_pFrames;
+        const auto end = frames.begin() +
+                         std::min<std::ptrdiff_t>(
+                             channel.m_arrFiles[static_cast<std::size_t>(firstFile)].m_nFrameCount,
+                             static_cast<std::ptrdiff_t>(frames.size()));
+        const auto after =
+            std::partition_point(frames.begin(), end, [earliest](const FRAMEINFOVIDEO& frame) {
+                return FrameMs(frame) <= earliest;
+            });
+        firstFrame = static_cast<int>(after - frames.begin());
+    }
+    for (int f = firstFile; f < fileCount; ++f) {
         const CInfoVdxFile& file = channel.m_arrFiles[static_cast<std::size_t>(f)];
-        for (int i = 0; i < file.m_nFrameCount; ++i) {
+        for (int i = f == firstFile ? firstFrame : 0; i < file.m_nFrameCount; ++i) {
             const FRAMEINFOVIDEO& frame = file.m_pFrames[static_cast<std::size_t>(i)];
             const std::int64_t time = FrameMs(frame);
             if ((frame.byType == kFrameTypeJpeg && time >= timeMs) ||
@@ -603,7 +628,7 @@ bool CDriveRecInfo::GotoChannel(CDriveRecChannel& channel, std::int64_t timeMs) 
     // Past the last key picture: the last one still shows a time shortly after it.
     for (int f = fileCount - 1; f >= 0; --f) {
         const CInfoVdxFile& file = channel.m_arrFiles[static_cast<std::size_t>(f)];
-        if (file.m_nFrameCount == 0)
+        if (file.m_nFrameCount == 0 || file.m_pFrames.empty())
             continue;
         if (FrameMs(file.m_pFrames.back()) <= timeMs - kGotoTailMs)
             break;
