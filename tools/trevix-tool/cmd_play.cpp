@@ -18,7 +18,7 @@ namespace {
 
 std::string TimeText(std::int64_t ms) {
     const SYSTEMTIME t = FromRecorderMs(ms);
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth,
                   t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
     return text;
