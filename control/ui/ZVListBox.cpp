@@ -175,8 +175,11 @@ void CZVListBox::SetItemUserValue(int row, std::int32_t value) {
     QListWidgetItem* entry = item(row);
     if (entry == nullptr)
         return;
-    if (!entry->data(kRecordRole).toBool())
-        StoreRecord(*entry, ItemRecord{});
+    if (!entry->data(kRecordRole).toBool()) {
+        ItemRecord zeroed;
+        zeroed.iconIndex = 0;
+        StoreRecord(*entry, zeroed);
+    }
     entry->setData(kUserValueRole, value);
 }
 
