@@ -3,6 +3,7 @@
 #include "app/Lang.h"
 #include "app/TraceLog.h"
 #include "catalogue/CardFileCheck.h"
+#include "catalogue/FolderListing.h"
 #include "platform/CardPath.h"
 
 #include <algorithm>
@@ -52,10 +53,8 @@ CheckCrashResult CheckCrashWalk::Run(ICheckCrashProgress& progress) {
 
 std::string CheckCrashWalk::CheckFolder(const std::string& folder, bool skip,
                                         ICheckCrashProgress& progress, CheckCrashResult& result) {
-    std::vector<CardEntry> files = FindCardEntries({folder, "", ""});
-    std::erase_if(files, [](const CardEntry& entry) { return entry.isDirectory; });
     // Name order is the recorder's writing order, whatever the file system's own order is.
-    SortByName(files);
+    const std::vector<CardEntry> files = SortedFiles({folder, "", ""});
     progress.SetRange(static_cast<int>(files.size()));
     int position = 0;
     for (const CardEntry& file : files) {

@@ -3,27 +3,24 @@
 #include "app/Lang.h"
 #include "app/TraceLog.h"
 #include "catalogue/CardFileCheck.h"
+#include "catalogue/FolderListing.h"
 #include "platform/CardPath.h"
 #include "platform/ProfileStore.h"
 #include "recorder/CardLayout.h"
 #include "recorder/RecorderTime.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <span>
 
 namespace trevix {
 namespace {
 
-// The files (not folders) of a pattern, sorted by name. File systems enumerate in their own
-// order (hash order on ext4); the recorder's titles start with the serial, so name order is the
-// order in which the recorder wrote them.
+// Files of a pattern in name order. File systems enumerate in their own order (hash order on
+// ext4); the recorder's titles start with the serial, so name order is its writing order.
 std::vector<CardEntry> FilesOf(const CardPattern& pattern) {
-    std::vector<CardEntry> entries = FindCardEntries(pattern);
-    std::erase_if(entries, [](const CardEntry& entry) { return entry.isDirectory; });
-    SortByName(entries);
-    return entries;
+    return SortedFiles(pattern);
 }
 
 bool HasAnyFile(const CardPattern& pattern) {
@@ -51,34 +48,39 @@ std::int64_t NowRecorderMs() {
     return ToRecorderMs(time);
 }
 
+// The name of the index of a video data file: ".vdd" becomes ".vdx" in the data file's case.
+std::string IndexNameOf(std::string_view dataName) {
+    std::string name(dataName);
+    name.back() = name.back() == 'D' ? 'X' : 'x';
+    return name;
+}
+
 // One scan's walk over the folders: the file checks, the deletions and the progress position.
 class FolderScan {
 public:
     FolderScan(ILoadingView& loading, ScanLists& lists) : loading_(loading), lists_(lists) {}
 
     // Video data files of one folder that pass the data and index checks.
-    std::vector<std::string> VideoFiles(const std::vector<CardEntry>& entries, bool advance) {
+    std::vector<std::string> VideoFiles(const FolderListing& folder, bool advance) {
         std::vector<std::string> paths;
-        for (const CardEntry& entry : entries) {
+        for (const CardEntry* entry : folder.FilesEndingWith(kVideoDataExt)) {
             Advance(advance);
-            const FileCheck data = CheckDataFile(entry.path);
+            const std::string* index = folder.Find(IndexNameOf(entry->name));
+            const FileCheck data = CheckDataFile(entry->path);
             if (data == FileCheck::Deleted) {
-                Deleted(entry.path);
+                Deleted(entry->path);
                 // The index goes with its data file.
-                const std::string index = IndexPathForData(entry.path);
-                if (std::remove(index.c_str()) == 0)
-                    Deleted(index);
-                else if (errno != ENOENT)
-                    TRACE("Fail to delete %s", index.c_str());
+                if (index && DeleteCardFile(*index))
+                    Deleted(*index);
             }
             if (data != FileCheck::Passed)
                 continue;
-            const std::string index = IndexPathForData(entry.path);
-            const FileCheck indexCheck = CheckIndexFile(index);
+            // Without an index the recording is read from its data file.
+            const FileCheck indexCheck = index ? CheckIndexFile(*index) : FileCheck::Passed;
             if (indexCheck == FileCheck::Deleted)
-                Deleted(index);
+                Deleted(*index);
             if (indexCheck != FileCheck::Failed)
-                paths.push_back(entry.path);
+                paths.push_back(entry->path);
         }
         return paths;
     }
@@ -109,29 +111,47 @@ private:
     int position_ = 0;
 };
 
-// The first channel (1..4) whose folder yields any file, channel 1's entries already listed.
-std::vector<std::string> FirstChannelWithFiles(FolderScan& scan,
-                                               const std::vector<CardEntry>& channel1,
-                                               std::string_view root,
-                                               CardPattern (*pattern)(std::string_view, int)) {
-    std::vector<std::string> paths = scan.VideoFiles(channel1, true);
-    for (int channel = 2; paths.empty() && channel <= kMaxChannels; ++channel)
-        paths = scan.VideoFiles(FilesOf(pattern(root, channel)), false);
+// A channel folder with what the scan reads of it: video pairs, and markers in normal folders.
+FolderListing VideoFolder(std::string_view root, int channel, std::string_view kind) {
+    return FolderListing(ChannelKindFolder(root, channel, kind),
+                         {kVideoDataExt, kVideoIndexExt, kEventMarkerExt});
+}
+
+// The first channel (1..4) whose folder of kind yields any file; channel 1 moves the progress.
+// listed holds the folders already listed (the others are listed when they are reached).
+std::vector<std::string> FirstChannelWithFiles(FolderScan& scan, std::string_view root,
+                                               std::string_view kind,
+                                               std::span<const FolderListing> listed) {
+    std::vector<std::string> paths = scan.VideoFiles(listed[0], true);
+    for (int channel = 2; paths.empty() && channel <= kMaxChannels; ++channel) {
+        const auto at = static_cast<std::size_t>(channel - 1);
+        paths = at < listed.size() ? scan.VideoFiles(listed[at], false)
+                                   : scan.VideoFiles(VideoFolder(root, channel, kind), false);
+    }
     return paths;
 }
 
-// Appends the event markers of the normal folders whose event key no listed path holds.
-void AppendEventMarkers(std::string_view root, std::vector<std::string>& events) {
-    for (int channel = 1; channel <= kMaxChannels; ++channel) {
-        for (const CardEntry& marker : FilesOf(EventMarkerPattern(root, channel))) {
-            const std::string_view key = RecorderTitle(TitleOfPath(marker.name)).EventKey();
-            const bool listed = std::any_of(events.begin(), events.end(), [&](const auto& path) {
-                return FindNoCase(path, key) != std::string_view::npos;
-            });
-            if (!listed)
-                events.push_back(marker.path);
-        }
+// Appends the event markers of a normal folder whose event key no listed path holds.
+void AppendEventMarkersOf(const FolderListing& folder, std::vector<std::string>& events) {
+    for (const CardEntry* marker : folder.FilesEndingWith(kEventMarkerExt)) {
+        const std::string_view key = RecorderTitle(TitleOfPath(marker->name)).EventKey();
+        const bool listed = std::any_of(events.begin(), events.end(), [&](const auto& path) {
+            return FindNoCase(path, key) != std::string_view::npos;
+        });
+        if (!listed)
+            events.push_back(marker->path);
     }
+}
+
+// Markers of channels 1 to 4; channel 1's normal folder is listed already, the others are
+// listed for their markers only.
+void AppendEventMarkers(std::string_view root, const FolderListing& normal1,
+                        std::vector<std::string>& events) {
+    AppendEventMarkersOf(normal1, events);
+    for (int channel = 2; channel <= kMaxChannels; ++channel)
+        AppendEventMarkersOf(
+            FolderListing(ChannelKindFolder(root, channel, kNormalFolder), {kEventMarkerExt}),
+            events);
 }
 
 } // namespace
@@ -225,9 +245,9 @@ void CMgrDBSearch::Scan() {
     const std::string& root = m_strRootPath;
     m_loadingView.SetWaitCursor(true);
 
-    // Channel 1's folders are enumerated once, for the progress total and for the lists.
-    const std::vector<CardEntry> events1 = FilesOf(EventDataPattern(root, 1));
-    const std::vector<CardEntry> normals1 = FilesOf(NormalDataPattern(root, 1));
+    // Every folder is listed once, for the progress total and for the lists.
+    const std::array<FolderListing, 1> eventFolders = {VideoFolder(root, 1, kEventFolder)};
+    const std::array<FolderListing, 1> normalFolders = {VideoFolder(root, 1, kNormalFolder)};
     const std::vector<CardEntry> memoAudio =
         FilesOf(PatternIn(CardPathOnDisk(root, "memo"), kMemoAudioExt));
     const std::vector<CardEntry> logs = FilesOf(LogPattern(root));
@@ -235,8 +255,9 @@ void CMgrDBSearch::Scan() {
         return FilesOf(PatternIn(CardPathOnDisk(root, folder), kMemoPictureExt)).size();
     };
     m_scan.progressTotal =
-        static_cast<int>(events1.size() + normals1.size() + pictureCount("memo1") +
-                         pictureCount("memo") + logs.size());
+        static_cast<int>(eventFolders[0].FilesEndingWith(kVideoDataExt).size() +
+                         normalFolders[0].FilesEndingWith(kVideoDataExt).size() +
+                         pictureCount("memo1") + pictureCount("memo") + logs.size());
 
     m_loadingView.SetCaption(Lang("ToolTip", "Open", "Open"));
     m_loadingView.Show();
@@ -244,11 +265,11 @@ void CMgrDBSearch::Scan() {
     m_loadingView.SetPos(0);
 
     FolderScan scan(m_loadingView, m_scan);
-    m_scan.event = FirstChannelWithFiles(scan, events1, root, EventDataPattern);
-    AppendEventMarkers(root, m_scan.event);
+    m_scan.event = FirstChannelWithFiles(scan, root, kEventFolder, eventFolders);
+    AppendEventMarkers(root, normalFolders[0], m_scan.event);
     m_searchView.FillList(SearchList::Event, m_scan.event);
 
-    m_scan.normal = FirstChannelWithFiles(scan, normals1, root, NormalDataPattern);
+    m_scan.normal = FirstChannelWithFiles(scan, root, kNormalFolder, normalFolders);
     m_searchView.FillList(SearchList::Normal, m_scan.normal);
 
     m_scan.memo = scan.DataFiles(memoAudio, true);
