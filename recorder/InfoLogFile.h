@@ -3,23 +3,19 @@
 #pragma once
 
 #include "recorder/FrameInfo.h"
+#include "recorder/LoadState.h"
 
+#include "recorder/LoadState.h"
 #include <atomic>
 #include <cstdint>
 #include <span>
+
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 namespace trevix {
-
-// Load finished (the loading window's completion message).
-inline constexpr int kMsgLoadFinished = 1824;
-
-// Load states of the owner.
-inline constexpr int kLoadStateCancel = 2;
-inline constexpr int kLoadStateFailed = 3;
 
 // What the loading thread reports to the window that started it. Every call comes from the
 // loading thread; an implementation hands them to its own thread.

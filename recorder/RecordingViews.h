@@ -5,6 +5,7 @@
 #pragma once
 
 #include "recorder/FrameInfo.h"
+#include "recorder/LoadState.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,14 +14,6 @@
 #include <mutex>
 
 namespace trevix {
-
-// Load finished (both parameters 0): posted once by every loader to its loading window.
-inline constexpr int kMsgLoadFinished = 1824;
-
-// Load states of the loading window.
-inline constexpr int kLoadStateRunning = 0;
-inline constexpr int kLoadStateCancel = 2; // set by the window: the user cancelled
-inline constexpr int kLoadStateFailed = 3; // set by a loader: the recording could not load
 
 // The loading window as a loader sees it. Called on the loader's thread; an implementation
 // delivers the calls to its own thread (queued) and makes the state and counter atomic.
