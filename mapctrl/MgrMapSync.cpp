@@ -1,0 +1,8 @@
+#include "mapctrl/MgrMapSync.h"
+
+namespace trevix {
+
+CMgrMapSync::CMgrMapSync() = default;
+CMgrMapSync::~CMgrMapSync() = default;
+
+} // namespace trevix
