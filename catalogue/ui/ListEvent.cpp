@@ -109,7 +109,7 @@ void CListEvent::OnColumnClick(int column) {
 
 void CListEvent::Rewrite(const std::vector<int>& order) {
     // Items carry their texts, check box, item data and selection; focus is restored by hand.
-    const QTreeWidgetItem* focused = currentItem();
+    QTreeWidgetItem* focused = currentItem();
     std::vector<QTreeWidgetItem*> items;
     items.reserve(order.size());
     for (const int row : order)
@@ -125,7 +125,7 @@ void CListEvent::Rewrite(const std::vector<int>& order) {
     for (std::size_t k = 0; k < items.size(); ++k)
         items[k]->setSelected(selected[k]);
     if (focused != nullptr)
-        setCurrentItem(const_cast<QTreeWidgetItem*>(focused), 0, QItemSelectionModel::NoUpdate);
+        setCurrentItem(focused, 0, QItemSelectionModel::NoUpdate);
     blockSignals(blocked);
     viewport()->update();
 }
