@@ -97,7 +97,9 @@ void CDlgCheckCrash::reject() {
 void CDlgCheckCrash::StartWorker() {
     if (worker_.joinable())
         return;
-    walk_.SetSkip(!verify_->isChecked());
+    // An unticked box skips the checks; a Cancel pressed before the start is kept too.
+    if (!verify_->isChecked())
+        walk_.SetSkip(true);
     reporter_ = std::make_unique<Progress>(*this);
     worker_ = std::thread([this] {
         CheckCrashResult result = walk_.Run(*reporter_);
