@@ -1,0 +1,898 @@
+#include "app/ui/MainBackPanel.h"
+
+#include "app/Lang.h"
+#include "app/TraceLog.h"
+#include "app/ViewerConfig.h"
+#include "app/ui/PanelMenus.h"
+#include "app/ui/UiFonts.h"
+#include "control/ui/ZVButton.h"
+#include "control/ui/ZVCheckBox.h"
+#include "platform/MountTable.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <sys/statvfs.h>
+
+#include <algorithm>
+
+namespace trevix {
+
+using namespace cmd;
+
+namespace {
+
+QString Text(std::string_view section, std::string_view key, std::string_view englishDefault) {
+    return QString::fromStdString(Lang(section, key, englishDefault));
+}
+
+QString AppName() {
+    return QString::fromLatin1(kAppName);
+}
+
+class MessageBoxes final : public IUserMessages {
+public:
+    void ShowMessage(QWidget* owner, const QString& caption, const QString& text) override {
+        QMessageBox::information(owner, caption, text);
+    }
+};
+
+class DialogFolderBrowser final : public IFolderBrowser {
+public:
+    std::optional<QString> ChooseFolder(QWidget* owner, const QString& title,
+                                        const QString& startFolder) override {
+        const QString folder = QFileDialog::getExistingDirectory(owner, title, startFolder);
+        if (folder.isEmpty())
+            return std::nullopt;
+        return folder;
+    }
+};
+
+class DesktopUrlOpener final : public IUrlOpener {
+public:
+    bool Open(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+};
+
+// The local time as the recorder's wall-clock fields.
+SYSTEMTIME LocalNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    SYSTEMTIME time;
+    time.wYear = static_cast<std::uint16_t>(now.date().year());
+    time.wMonth = static_cast<std::uint16_t>(now.date().month());
+    time.wDayOfWeek = static_cast<std::uint16_t>(now.date().dayOfWeek() % 7);
+    time.wDay = static_cast<std::uint16_t>(now.date().day());
+    time.wHour = static_cast<std::uint16_t>(now.time().hour());
+    time.wMinute = static_cast<std::uint16_t>(now.time().minute());
+    time.wSecond = static_cast<std::uint16_t>(now.time().second());
+    time.wMilliseconds = static_cast<std::uint16_t>(now.time().msec());
+    return time;
+}
+
+// Total size of the file system holding path, in MB; nullopt when it cannot be read.
+std::optional<std::uint64_t> TotalMegabytes(const std::string& path) {
+    struct statvfs info {};
+    if (::statvfs(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return (static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize) >> 20;
+}
+
+// The card root of a chosen folder: the path as chosen, without a trailing separator.
+std::string RootOfChoice(const QString& chosen) {
+    std::string root = chosen.toStdString();
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    return root;
+}
+
+// The frame's managers and the application object behind the panel's host interface.
+class FramePanelHost final : public IMainPanelHost {
+public:
+    explicit FramePanelHost(CMainFrame& frame) : frame_(frame) {}
+
+    ViewerConfig& Config() override { return TheApp() ? TheApp()->Config() : AppConfig(); }
+    std::filesystem::path StartDirectory() const override {
+        if (TheApp() != nullptr && !TheApp()->StartDirectory().empty())
+            return TheApp()->StartDirectory();
+        return std::filesystem::current_path();
+    }
+    int LoadedKind() const override { return TheApp() ? TheApp()->LoadedKind() : 0; }
+    void SetLoadedKind(int kind) override {
+        if (TheApp() != nullptr)
+            TheApp()->SetLoadedKind(kind);
+    }
+    void ShowAboutBox() override {
+        if (TheApp() != nullptr)
+            TheApp()->OnAppAbout();
+    }
+    void MinimizeWindow() override { frame_.showMinimized(); }
+    void PostCloseRequest() override {
+        QMetaObject::invokeMethod(&frame_, &QWidget::close, Qt::QueuedConnection);
+    }
+    CMgrDBSearch* Search() override { return &frame_.Search(); }
+    CMgrPlayControl* PlayControl() override { return &frame_.PlayControl(); }
+    CVolumeOutMaster* Volume() override { return frame_.Volume(); }
+    ILoadedRecordings* Recordings() override { return &frame_.Recordings(); }
+    ICardCheckHost* CardChecks() override { return nullptr; }
+    bool IsRemovableCard(const std::string& root) override {
+        return IsRemovableCardRoot(mounts_, root);
+    }
+    void SetModalDialog(bool raised) override { frame_.ModalDialogFlag = raised ? 1 : 0; }
+
+private:
+    CMainFrame& frame_;
+    SystemMountTable mounts_;
+};
+
+} // namespace
+
+std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame) {
+    return std::make_unique<FramePanelHost>(frame);
+}
+
+std::unique_ptr<IMainPanel> MakeMainBackPanel(CMainFrame& frame) {
+    PanelServices services;
+    if (TheApp() != nullptr)
+        services.messages = &TheApp()->Messages();
+    auto panel = std::make_unique<CMainBackPanel>(MakeFramePanelHost(frame), services);
+    panel->setParent(&frame);
+    return panel;
+}
+
+CMainBackPanel::CMainBackPanel(std::unique_ptr<IMainPanelHost> host, PanelServices services,
+                               QWidget* parent)
+    : CMainBackPanel(*host, services, parent) {
+    ownHost_ = std::move(host);
+}
+
+CMainBackPanel::CMainBackPanel(IMainPanelHost& host, PanelServices services, QWidget* parent)
+    : QWidget(parent), host_(host),
+      ownMessages_(services.messages ? nullptr : std::make_unique<MessageBoxes>()),
+      ownFolders_(services.folders ? nullptr : std::make_unique<DialogFolderBrowser>()),
+      ownUrls_(services.urls ? nullptr : std::make_unique<DesktopUrlOpener>()),
+      messages_(services.messages ? *services.messages : *ownMessages_),
+      folders_(services.folders ? *services.folders : *ownFolders_),
+      urls_(services.urls ? *services.urls : *ownUrls_), normalStart_(QDateTime::currentDateTime()),
+      normalEnd_(normalStart_), skin_(services.skinMessages) {
+    setObjectName(QStringLiteral("MainBackPanel"));
+    setMouseTracking(false);
+
+    skin_.Load(host_.StartDirectory() / "trevix.dsc", this);
+    skin_.LoadPicture(kSkinBackground, background_);
+    resize(background_.rect.isValid() ? background_.rect.size()
+                                      : QSize(CMainFrame::kWidth, CMainFrame::kHeight));
+
+    PlaceChildWindows();
+    CreateButtons();
+    CreateMuteBox();
+    NormaliseDisplaySpeed();
+}
+
+CMainBackPanel::~CMainBackPanel() = default;
+
+// ---- creation --------------------------------------------------------------------------------
+
+void CMainBackPanel::PlaceChildWindows() {
+    panePanel_ = PlacePlainChild(kSkinPanePanel, "PanePanel");
+    gSensorWindow_ = PlacePlainChild(kSkinGSensor, "GSensor");
+    mapWindow_ = PlacePlainChild(kSkinGpsMap, "GpsMap");
+    fileListWindow_ = PlacePlainChild(kSkinFileList, "FileList");
+    skin_.GetRect(kSkinSpeedIndicator, speedRect_);
+}
+
+QWidget* CMainBackPanel::PlacePlainChild(int skinItem, const char* objectName) {
+    auto child = std::make_unique<QWidget>();
+    child->setObjectName(QString::fromLatin1(objectName));
+    if (!skin_.PlaceChild(skinItem, child.get()))
+        return nullptr;
+    return child.release(); // owned by the panel from here on
+}
+
+void CMainBackPanel::CreateButtons() {
+    for (const PanelButton& entry : kPanelButtons) {
+        if (entry.skinItem == kSkinMuteBox)
+            continue;
+        auto button = std::make_unique<CZVButton>();
+        if (!skin_.CreateButton(entry.skinItem, *button, entry.id))
+            continue;
+        if (!entry.tipKey.empty())
+            button->setToolTip(Text(kToolTipSection, entry.tipKey, entry.tipDefault));
+        connect(button.get(), &CZVButton::clicked, this,
+                [this](int controlId) { OnPanelCommand(controlId); });
+        buttons_[entry.id] = button.release(); // owned by the panel from here on
+    }
+}
+
+void CMainBackPanel::CreateMuteBox() {
+    auto box = std::make_unique<CZVCheckBox>();
+    if (!skin_.CreateButton(kSkinMuteBox, *box, kMute))
+        return;
+    box->setToolTip(Text(kToolTipSection, "Mute", "Mute"));
+    box->SetState(soundOn_ ? 1 : 0);
+    connect(box.get(), &CZVCheckBox::stateChanged, this, [this](CZVCheckBox*, int state) {
+        soundOn_ = state == 1;
+        if (CVolumeOutMaster* volume = host_.Volume()) {
+            if (soundOn_)
+                volume->SoundOn();
+            else
+                volume->SoundOff();
+        }
+    });
+    muteBox_ = box.release();
+}
+
+void CMainBackPanel::NormaliseDisplaySpeed() {
+    ViewerConfig& config = host_.Config();
+    config.WriteDisplaySpeed(NormalizedDisplaySpeed(config.ReadDisplaySpeed()));
+}
+
+void CMainBackPanel::SetPanePanel(QWidget* window, IPanePanelCommands* commands) {
+    if (window != nullptr && skin_.PlaceChild(kSkinPanePanel, window)) {
+        if (panePanel_ != nullptr) {
+            panePanel_->hide();
+            panePanel_->deleteLater();
+        }
+        panePanel_ = window;
+    }
+    paneCommands_ = commands;
+}
+
+void CMainBackPanel::SetGraphControls(IGraphCommands* windowGraph, IGraphCommands* paneGraph) {
+    windowGraph_ = windowGraph;
+    paneGraph_ = paneGraph;
+}
+
+void CMainBackPanel::SetFileListWindow(QWidget* window, IFileListCommands* commands) {
+    if (window != nullptr && skin_.PlaceChild(kSkinFileList, window)) {
+        if (fileListWindow_ != nullptr) {
+            fileListWindow_->hide();
+            fileListWindow_->deleteLater();
+        }
+        fileListWindow_ = window;
+    }
+    fileListCommands_ = commands;
+}
+
+CZVButton* CMainBackPanel::Button(int commandId) const {
+    const auto found = buttons_.find(commandId);
+    return found == buttons_.end() ? nullptr : found->second;
+}
+
+// ---- state -----------------------------------------------------------------------------------
+
+int CMainBackPanel::Vendor() const {
+    return host_.Config().Vender();
+}
+
+int CMainBackPanel::RecordingCount() const {
+    ILoadedRecordings* recordings = host_.Recordings();
+    return recordings ? recordings->Count() : 0;
+}
+
+int CMainBackPanel::LogFileCount() const {
+    CMgrDBSearch* search = host_.Search();
+    return search ? static_cast<int>(search->LogFiles().size()) : 0;
+}
+
+bool CMainBackPanel::RootPathEmpty() const {
+    CMgrDBSearch* search = host_.Search();
+    return search == nullptr || search->RootPath().empty();
+}
+
+CommandContext CMainBackPanel::CurrentContext() const {
+    CommandContext context;
+    context.loadedKind = host_.LoadedKind();
+    CMgrPlayControl* play = host_.PlayControl();
+    context.playState = play ? play->PlayState() : 1;
+    ViewerConfig& config = host_.Config();
+    context.vendor = config.Vender();
+    context.currentModel = config.ReadCurrentModel();
+    context.displaySpeed = config.ReadDisplaySpeed();
+    context.rootPathEmpty = RootPathEmpty();
+    context.recordingCount = RecordingCount();
+    context.logFileCount = LogFileCount();
+    if (paneCommands_ != nullptr) {
+        context.layout = paneCommands_->Layout();
+        context.panelEnlarged = paneCommands_->IsEnlarged();
+        context.hasPreviewPicture = paneCommands_->HasPreviewPicture();
+    }
+    if (fileListCommands_ != nullptr) {
+        context.fileListShowsLoaded = fileListCommands_->ShowsLoadedList();
+        context.loadedLogListVisible = fileListCommands_->LoadedLogListVisible();
+    }
+    context.soundOff = !soundOn_;
+    return context;
+}
+
+bool CMainBackPanel::IsPaneEnlarged() const {
+    return paneCommands_ != nullptr && paneCommands_->IsEnlarged();
+}
+
+// ---- painting and mouse ----------------------------------------------------------------------
+
+void CMainBackPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), background_.color.isValid() ? background_.color : Qt::black);
+    if (!background_.IsNull())
+        painter.drawImage(background_.rect.topLeft(), background_.image);
+    if (speedText_.isEmpty() || !speedRect_.isValid())
+        return;
+    // Centred, baseline 5 pixels below the middle, grey with a black outline.
+    painter.setFont(UiFonts::Get(3));
+    const QFontMetrics metrics(painter.font());
+    const int x = speedRect_.center().x() - metrics.horizontalAdvance(speedText_) / 2;
+    const int y = speedRect_.center().y() + 5;
+    painter.setPen(Qt::black);
+    for (const QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
+        painter.drawText(QPoint(x, y) + offset, speedText_);
+    painter.setPen(QColor(180, 180, 180));
+    painter.drawText(QPoint(x, y), speedText_);
+}
+
+void CMainBackPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && event->position().y() < kDragRows) {
+        dragOffset_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CMainBackPanel::mouseMoveEvent(QMouseEvent* event) {
+    // The borderless main window is dragged by the top rows of the panel.
+    if (dragOffset_ && (event->buttons() & Qt::LeftButton)) {
+        window()->move(event->globalPosition().toPoint() - *dragOffset_);
+        event->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void CMainBackPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        dragOffset_.reset();
+        if (Vendor() == 1 && kVendorLink.contains(event->position().toPoint())) {
+            OpenHomepage();
+            return;
+        }
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CMainBackPanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && kExitCorner.contains(event->position().toPoint())) {
+        OnPanelCommand(kExit);
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+// ---- the command table -----------------------------------------------------------------------
+
+void CMainBackPanel::OnPanelCommand(int id) {
+    if (IsAcceleratorKey(id)) {
+        if (id == kKeyPrevious || id == kKeyNext)
+            window()->setCursor(Qt::ArrowCursor);
+        const int target = PanelCommandForKey(id, CurrentContext());
+        if (target == kKeyHelp) {
+            OpenHelpFile();
+        } else if (target == kKeyEnlarge || target == kKeyFullScreen) {
+            if (paneCommands_ == nullptr)
+                return;
+            if (target == kKeyEnlarge)
+                paneCommands_->ToggleEnlarged();
+            else
+                paneCommands_->ToggleFullScreen();
+        } else if (target != 0) {
+            OnPanelCommand(target);
+        }
+        return;
+    }
+    if (id >= kMenuFile && id <= kMenuHelp) {
+        DropDownMenu(static_cast<PanelMenu>(id - kMenuFile));
+        return;
+    }
+    if (RunFileCommand(id) || RunToolCommand(id) || RunViewCommand(id) || RunPlayCommand(id))
+        return;
+    TRACE("Unknown panel command %d", id);
+}
+
+bool CMainBackPanel::RunFileCommand(int id) {
+    switch (id) {
+    case kMinimize:
+        host_.MinimizeWindow();
+        return true;
+    case kExit:
+    case kMenuExit:
+        StopPlayback(false);
+        host_.PostCloseRequest();
+        return true;
+    case kAbout:
+        if (Vendor() == 1)
+            OpenHelpFile();
+        else
+            host_.ShowAboutBox();
+        return true;
+    case kMenuVersion:
+        host_.ShowAboutBox();
+        return true;
+    case kOpen:
+    case kMenuSelectFolder:
+        SelectDataFolder();
+        return true;
+    case kMenuLoadEvent:
+    case kMenuLoadNormal:
+    case kMenuLoadMemo:
+    case kMenuLoadLog: {
+        const SearchList list = id == kMenuLoadEvent    ? SearchList::Event
+                                : id == kMenuLoadNormal ? SearchList::Normal
+                                : id == kMenuLoadMemo   ? SearchList::Memo
+                                                        : SearchList::Log;
+        if (fileListCommands_ != nullptr)
+            fileListCommands_->ShowList(list);
+        return true;
+    }
+    case kMenuFileList:
+        UnloadAll();
+        return true;
+    case kMenuSelectAll:
+        if (fileListCommands_ != nullptr)
+            fileListCommands_->CheckAll();
+        return true;
+    case kMenuUnselectAll:
+        if (fileListCommands_ != nullptr)
+            fileListCommands_->UncheckAll();
+        return true;
+    case kPrintImage:
+    case kMenuPrint:
+        PrintImages();
+        return true;
+    case kHomepage:
+    case kMenuHomepage:
+        OpenHomepage();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainBackPanel::RunToolCommand(int id) {
+    if (const std::optional<int> model = ModelForMenuItem(id)) {
+        ChooseModel(*model);
+        return true;
+    }
+    switch (id) {
+    case kSaveImage:
+    case kMenuSaveJpeg:
+        SaveImage();
+        return true;
+    case kSaveAvi:
+    case kMenuSaveAvi:
+        SaveAvi();
+        return true;
+    case kBackup:
+    case kMenuBackup:
+        Backup();
+        return true;
+    case kGoogleEarth:
+    case kMenuConvertKml:
+        ConvertKml();
+        return true;
+    case kSetup:
+    case kMenuDeviceSetting:
+        DeviceSetting();
+        return true;
+    case kMenuSdInitialize:
+        InitialiseCard();
+        return true;
+    case kMenuSpeedGps:
+        ChooseSpeed(0);
+        return true;
+    case kMenuSpeedPulse:
+        ChooseSpeed(1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainBackPanel::RunViewCommand(int id) {
+    const CommandContext context = CurrentContext();
+    switch (id) {
+    case kZoomIn:
+    case kZoomOut:
+        if (GraphZoomApplies(context))
+            ZoomGraphs(id == kZoomIn);
+        return true;
+    case kDefaultGraph:
+        if (GraphZoomApplies(context))
+            ScaleGraphs(2);
+        return true;
+    case kMenuScale1:
+        ScaleGraphs(1);
+        return true;
+    case kMenuScale2:
+        ScaleGraphs(2);
+        return true;
+    case kMenuScale3:
+        ScaleGraphs(3);
+        return true;
+    case kMenuScale4:
+        ScaleGraphs(4);
+        return true;
+    case kQuad:
+        if (QuadButtonApplies(context))
+            ShowLayout(PaneLayout::Quad, 0);
+        return true;
+    case kThumbnail:
+        if (ThumbnailButtonApplies(context))
+            ShowLayout(PaneLayout::Thumbnail, 0);
+        return true;
+    case kMenuQuad:
+        if (context.layout != PaneLayout::Quad)
+            ShowLayout(PaneLayout::Quad, 0);
+        return true;
+    case kMenuThumbnail:
+        if (context.layout != PaneLayout::Thumbnail)
+            ShowLayout(PaneLayout::Thumbnail, 0);
+        return true;
+    case kFrontView:
+    case kInteriorView:
+    case kSideView:
+    case kRearView:
+        if (context.LogList()) {
+            if (paneCommands_ != nullptr)
+                paneCommands_->SetLogPreviewChannel(*ChannelForCommand(id));
+        } else if (ChannelButtonApplies(context)) {
+            ShowLayout(PaneLayout::Single, *ChannelForCommand(id));
+        }
+        return true;
+    case kMenuSingleFront:
+    case kMenuSingleInterior:
+    case kMenuSingleSide:
+    case kMenuSingleRear:
+        ShowLayout(PaneLayout::Single, *ChannelForCommand(id));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainBackPanel::RunPlayCommand(int id) {
+    if (const std::optional<TransportCommand> command = TransportForCommand(id)) {
+        if (CMgrPlayControl* play = host_.PlayControl())
+            play->RunCommand(*command);
+        return true;
+    }
+    switch (id) {
+    case kMenuVolumeDown:
+        ChangeVolume(-kVolumeDownStep);
+        return true;
+    case kMenuVolumeUp:
+        ChangeVolume(kVolumeUpStep);
+        return true;
+    case kMenuVolumeMute:
+        ToggleMute();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainBackPanel::DropDownMenu(PanelMenu menu) {
+    CZVButton* button = Button(MenuButtonId(menu));
+    const std::unique_ptr<QMenu> popup = BuildPanelMenu(menu, CurrentContext(), this);
+    const QPoint corner = button != nullptr ? button->mapToGlobal(QPoint(0, button->height()))
+                                            : mapToGlobal(QPoint(0, 0));
+    const int chosen = CommandOfAction(popup->exec(corner));
+    if (chosen != 0)
+        OnPanelCommand(chosen);
+}
+
+// ---- the work of the commands ----------------------------------------------------------------
+
+void CMainBackPanel::StopPlayback(bool includeLogPlayback) {
+    CMgrPlayControl* play = host_.PlayControl();
+    if (play == nullptr)
+        return;
+    play->Stop();
+    if (includeLogPlayback && play->LogTimerActive())
+        play->StopLogPlay();
+}
+
+void CMainBackPanel::Message(const QString& caption, std::string_view key,
+                             std::string_view englishDefault) {
+    messages_.ShowMessage(this, caption, Text("Message", key, englishDefault));
+}
+
+QString CMainBackPanel::ChooseFolder(const QString& title) {
+    const QString start = QString::fromStdString(host_.Config().OpenSDFolder());
+    return folders_.ChooseFolder(this, title, start).value_or(QString());
+}
+
+void CMainBackPanel::SelectDataFolder() {
+    StopPlayback(true);
+    CMgrDBSearch* search = host_.Search();
+    if (search == nullptr)
+        return;
+    const QString chosen =
+        ChooseFolder(Text("GUI", "SelectSDFolder", "Select SD Card Drive or Backup folder"));
+    if (chosen.isEmpty())
+        return;
+    search->SelectAndScan(RootOfChoice(chosen), host_.CardChecks());
+}
+
+void CMainBackPanel::SaveImage() {
+    StopPlayback(true);
+    const QString caption = Text("GUI", "SaveJpeg", "Save images as Jpeg");
+    const CommandContext context = CurrentContext();
+    if (context.LogList() && !context.hasPreviewPicture) {
+        Message(caption, "NoPreviewImg", "No Preview image");
+    } else if (context.MemoList()) {
+        if (fileListCommands_ == nullptr || fileListCommands_->TickedMemoCount() == 0)
+            Message(caption, "NoSelectedMemo", "No Memo is selected");
+    } else if (!context.LogList() && !context.RecordingsLoaded()) {
+        Message(caption, "NoEventLoaded", "No Event is loaded");
+    }
+}
+
+void CMainBackPanel::PrintImages() {
+    StopPlayback(true);
+    const QString caption = Text("GUI", "PrintImage", "Print Images");
+    const CommandContext context = CurrentContext();
+    if (!context.MemoList() && !context.LogList() && !context.RecordingsLoaded()) {
+        Message(caption, "NoEventLoaded", "No Event is loaded");
+        return;
+    }
+    if (context.vendor == 1 && context.LogList())
+        Message(caption, "CannotPrintMode", "Can not print in current mode.");
+}
+
+void CMainBackPanel::SaveAvi() {
+    StopPlayback(true);
+    const QString caption = Text("GUI", "SaveAVI", "Save as AVI");
+    const CommandContext context = CurrentContext();
+    if (context.LogList() && !context.hasPreviewPicture) {
+        Message(caption, "NoPreviewImg", "No Preview image");
+    } else if (context.MemoList()) {
+        if (fileListCommands_ == nullptr || fileListCommands_->TickedMemoCount() == 0)
+            Message(caption, "NoSelectedMemo", "No Memo is selected");
+    } else if (!context.LogList() && !context.RecordingsLoaded()) {
+        Message(caption, "NoEventLoaded", "No Event is loaded");
+    }
+}
+
+void CMainBackPanel::Backup() {
+    StopPlayback(true);
+    if (RootPathEmpty())
+        Message(Text("GUI", "Backup", "Backup"), "NoEventLoaded", "No Event is loaded");
+}
+
+void CMainBackPanel::ConvertKml() {
+    if (LogFileCount() == 0)
+        Message(Text(kToolTipSection, "GoogleEarth", "Convert to KML"), "NoLoadedLog",
+                "No Log is loaded.");
+}
+
+bool CMainBackPanel::RefuseSmallCard(const std::string& root, const QString& caption) {
+    const std::optional<std::uint64_t> megabytes = TotalMegabytes(root);
+    if (!megabytes || *megabytes >= kMinCardMegabytes)
+        return false;
+    Message(caption, "NotSuportSD", "SD Card of not supported size.");
+    return true;
+}
+
+void CMainBackPanel::DeviceSetting() {
+    StopPlayback(true);
+    CMgrDBSearch* search = host_.Search();
+    if (search == nullptr)
+        return;
+    if (search->RootPath().empty()) {
+        const QString chosen =
+            ChooseFolder(Text("GUI", "SelectSDFolder", "Select SD Card Drive or Backup folder"));
+        if (!chosen.isEmpty())
+            search->SelectForSettings(RootOfChoice(chosen));
+    }
+    const std::string root = search->RootPath();
+    if (root.empty())
+        return;
+    if (host_.IsRemovableCard(root))
+        RefuseSmallCard(root, Text("GUI", "Setting", "Setting"));
+}
+
+void CMainBackPanel::InitialiseCard() {
+    const QString caption = Text("GUI", "Setting", "Setting");
+    const QString chosen = ChooseFolder(Text("GUI", "SelectSDInitFolder", "Select SD Card Drive"));
+    if (chosen.isEmpty())
+        return;
+    const std::string root = RootOfChoice(chosen);
+    if (!host_.IsRemovableCard(root)) {
+        Message(caption, "NotSDDrive", "Not SD Card Drive");
+        return;
+    }
+    RefuseSmallCard(root, caption);
+}
+
+void CMainBackPanel::OpenHelpFile() {
+    // The manual is shipped as HTML beside the help file name the viewer has always used.
+    const std::filesystem::path start = host_.StartDirectory();
+    for (const char* name : {"zoza.chm", "zoza.html"}) {
+        const std::filesystem::path path = start / name;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            continue;
+        if (urls_.Open(QUrl::fromLocalFile(QString::fromStdString(path.string()))))
+            return;
+    }
+    messages_.ShowMessage(this, AppName(), QStringLiteral("No help file(*.chm)"));
+}
+
+void CMainBackPanel::OpenHomepage() {
+    const std::string_view address = HomepageUrl(Vendor());
+    urls_.Open(QUrl(QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size()))));
+}
+
+void CMainBackPanel::ChooseModel(int model) {
+    host_.Config().WriteCurrentModel(model);
+    update(); // the car-signal indicator's look follows the model
+}
+
+void CMainBackPanel::ChooseSpeed(int displaySpeed) {
+    host_.Config().WriteDisplaySpeed(displaySpeed);
+    update(); // the speed digits follow the source
+}
+
+void CMainBackPanel::ShowLayout(PaneLayout layout, int channel) {
+    if (paneCommands_ != nullptr)
+        paneCommands_->SetLayout(layout, channel);
+}
+
+void CMainBackPanel::ScaleGraphs(int scale) {
+    for (IGraphCommands* graph : {windowGraph_, paneGraph_})
+        if (graph != nullptr)
+            graph->SetScale(scale);
+}
+
+void CMainBackPanel::ZoomGraphs(bool in) {
+    for (IGraphCommands* graph : {windowGraph_, paneGraph_}) {
+        if (graph == nullptr)
+            continue;
+        if (in)
+            graph->ZoomIn();
+        else
+            graph->ZoomOut();
+    }
+}
+
+void CMainBackPanel::ChangeVolume(int delta) {
+    // The bar follows the mixer through the volume callback, not this command.
+    if (CVolumeOutMaster* volume = host_.Volume())
+        volume->SetVolumePercent(std::clamp(volumeLevel_ + delta, kVolumeMin, kVolumeMax));
+}
+
+void CMainBackPanel::ToggleMute() {
+    // The box follows the mixer through the mute callback.
+    CVolumeOutMaster* volume = host_.Volume();
+    if (volume == nullptr)
+        return;
+    if (soundOn_)
+        volume->SoundOff();
+    else
+        volume->SoundOn();
+}
+
+// ---- unloading -------------------------------------------------------------------------------
+
+void CMainBackPanel::ResetViews() {
+    StopPlayback(true);
+    if (fileListCommands_ != nullptr)
+        fileListCommands_->ShowTabsAndLists();
+    if (paneCommands_ != nullptr) {
+        paneCommands_->SetLayout(PaneLayout::Quad, 0);
+        paneCommands_->ClearPanes();
+    }
+    if (CMgrPlayControl* play = host_.PlayControl()) {
+        FrameStatus reset;
+        reset.channel = -1;
+        reset.time = LocalNow();
+        play->ShowFrameStatus(reset);
+    }
+    for (IGraphCommands* graph : {windowGraph_, paneGraph_})
+        if (graph != nullptr)
+            graph->ClearSamples();
+    // No recording is current before the recordings go, so nothing points at them.
+    CMgrDBSearch* search = host_.Search();
+    if (search != nullptr)
+        search->SelectRecording(-1);
+    if (ILoadedRecordings* recordings = host_.Recordings())
+        recordings->DestroyAll();
+    if (search != nullptr)
+        search->LogFiles().clear();
+    host_.SetLoadedKind(kLoadedNone);
+}
+
+void CMainBackPanel::UnloadAll() {
+    StopPlayback(true);
+    CloseFileList();
+    ResetViews();
+}
+
+// ---- what the frame tells the panel ----------------------------------------------------------
+
+void CMainBackPanel::ShowVolume(int level) {
+    const int clamped = std::clamp(level, kVolumeMin, kVolumeMax);
+    if (clamped == volumeLevel_)
+        return;
+    volumeLevel_ = clamped;
+    update();
+}
+
+void CMainBackPanel::ShowMute(bool soundOff) {
+    soundOn_ = !soundOff;
+    if (muteBox_ != nullptr)
+        muteBox_->SetState(soundOn_ ? 1 : 0);
+}
+
+void CMainBackPanel::DisableVolume() {
+    volumeLevel_ = kVolumeStart;
+    if (muteBox_ != nullptr)
+        muteBox_->setEnabled(false);
+}
+
+void CMainBackPanel::CloseFileList() {
+    if (fileListCommands_ != nullptr)
+        fileListCommands_->Close();
+}
+
+void CMainBackPanel::OnKeyChannelFileChanged(int channel) {
+    TRACE("Key channel %d changed its index file", channel);
+}
+
+PlayControlViews CMainBackPanel::PlayViews() {
+    PlayControlViews views;
+    views.status = this;
+    return views;
+}
+
+void CMainBackPanel::ClearViews() {
+    if (paneCommands_ != nullptr)
+        paneCommands_->ClearPanes();
+    for (IGraphCommands* graph : {windowGraph_, paneGraph_})
+        if (graph != nullptr)
+            graph->ClearSamples();
+}
+
+void CMainBackPanel::SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t) {
+    normalStart_ = QDateTime::fromMSecsSinceEpoch(start, Qt::UTC);
+    normalEnd_ = QDateTime::fromMSecsSinceEpoch(end, Qt::UTC);
+}
+
+void CMainBackPanel::ShowSelected(int, int) {}
+
+// ---- status displays -------------------------------------------------------------------------
+
+void CMainBackPanel::ShowDateTime(const SYSTEMTIME&) {}
+void CMainBackPanel::ShowGValues(float, float, float) {}
+void CMainBackPanel::ShowSpeed(int, const GPSINFO&) {}
+void CMainBackPanel::ShowGps(const GPSINFO&) {}
+void CMainBackPanel::ShowCarSignal(std::uint8_t) {}
+void CMainBackPanel::ShowTimeSlider(std::int64_t) {}
+
+void CMainBackPanel::ShowSpeedIndicator(std::string_view text) {
+    // May come from the precise timer's thread: the text is handed to the panel's thread.
+    const QString value = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QMetaObject::invokeMethod(
+        this,
+        [this, value] {
+            if (speedText_ == value)
+                return;
+            speedText_ = value;
+            update(speedRect_);
+        },
+        Qt::AutoConnection);
+}
+
+} // namespace trevix

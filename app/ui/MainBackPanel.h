@@ -1,0 +1,286 @@
+// The main panel: the whole client area of the main window. It paints the skin's background,
+// holds the skinned buttons with their tool tips, the six buttons that drop down the menus, the
+// mute box, the speed indicator and the four child windows, and runs the viewer's command
+// table: every button, menu item and accelerator arrives at OnPanelCommand.
+#pragma once
+
+#include "app/CommandState.h"
+#include "app/ui/MainFrm.h"
+#include "app/ui/Skin.h"
+#include "playback/PlayViews.h"
+
+#include <QDateTime>
+#include <QRect>
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace trevix {
+
+class CZVButton;
+class CZVCheckBox;
+class ViewerConfig;
+class IUserMessages;
+
+// The folder browser of the commands.
+class IFolderBrowser {
+public:
+    virtual ~IFolderBrowser() = default;
+    // The chosen folder; nullopt when the user cancels.
+    virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& title,
+                                                const QString& startFolder) = 0;
+};
+
+// Opens a file or web address with the program the desktop associates with it.
+class IUrlOpener {
+public:
+    virtual ~IUrlOpener() = default;
+    virtual bool Open(const QUrl& url) = 0;
+};
+
+// The file-list window as the commands reach it.
+class IFileListCommands {
+public:
+    virtual ~IFileListCommands() = default;
+    virtual void ShowList(SearchList list) = 0; // as its tab buttons do
+    virtual void CheckAll() = 0;
+    virtual void UncheckAll() = 0;
+    virtual void Close() = 0; // leaves the loaded state
+    virtual void ShowTabsAndLists() = 0;
+    virtual bool ShowsLoadedList() const = 0;
+    virtual bool LoadedLogListVisible() const = 0;
+    virtual int TickedMemoCount() const = 0;
+};
+
+// The pane panel as the commands reach it.
+class IPanePanelCommands {
+public:
+    virtual ~IPanePanelCommands() = default;
+    virtual PaneLayout Layout() const = 0;
+    virtual bool IsEnlarged() const = 0; // enlarged or full screen
+    virtual bool HasPreviewPicture() const = 0;
+    virtual void SetLayout(PaneLayout layout, int channel) = 0;
+    // Log list: the preview picture's channel; the current log sample is shown again.
+    virtual void SetLogPreviewChannel(int channel) = 0;
+    virtual void ClearPanes() = 0;
+    virtual void ToggleEnlarged() = 0;
+    virtual void ToggleFullScreen() = 0;
+};
+
+// A G-sensor graph control (the G-sensor window's and the pane panel's).
+class IGraphCommands {
+public:
+    virtual ~IGraphCommands() = default;
+    virtual void ZoomIn() = 0;
+    virtual void ZoomOut() = 0;
+    virtual void SetScale(int scale) = 0; // 1 ... 4: +-1 ... +-4 g
+    virtual void ClearSamples() = 0;
+};
+
+// What the panel reaches of the application object and the main frame.
+class IMainPanelHost {
+public:
+    virtual ~IMainPanelHost() = default;
+    virtual ViewerConfig& Config() = 0;
+    virtual std::filesystem::path StartDirectory() const = 0;
+    virtual int LoadedKind() const = 0;
+    virtual void SetLoadedKind(int kind) = 0;
+    virtual void ShowAboutBox() = 0;
+    virtual void MinimizeWindow() = 0;
+    // Posts the close request to the main window.
+    virtual void PostCloseRequest() = 0;
+    // The managers and the volume; null until the frame has made them.
+    virtual CMgrDBSearch* Search() = 0;
+    virtual CMgrPlayControl* PlayControl() = 0;
+    virtual CVolumeOutMaster* Volume() = 0;
+    virtual ILoadedRecordings* Recordings() = 0;
+    // The crashed-file check offered before a removable card is scanned; null: none.
+    virtual ICardCheckHost* CardChecks() = 0;
+    // The root is the mount point of a removable card.
+    virtual bool IsRemovableCard(const std::string& root) = 0;
+    // Raises or lowers the frame's modal-dialog flag.
+    virtual void SetModalDialog(bool raised) = 0;
+};
+
+// The services that reach the desktop; null entries take the real ones.
+struct PanelServices {
+    IUserMessages* messages = nullptr;
+    IFolderBrowser* folders = nullptr;
+    IUrlOpener* urls = nullptr;
+    SkinMessages* skinMessages = nullptr;
+};
+
+// The host of a panel made by the main frame: the frame's managers and the application object.
+std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame);
+// The panel the frame creates (MainFrameSetup::makePanel).
+std::unique_ptr<IMainPanel> MakeMainBackPanel(CMainFrame& frame);
+
+class CMainBackPanel final : public QWidget, public IMainPanel, private IStatusDisplays {
+    Q_OBJECT
+public:
+    // Rows at the top in which a drag moves the main window.
+    static constexpr int kDragRows = 28;
+    // A double click inside this rectangle exits; with vendor 1 a click in the second opens the
+    // homepage.
+    static constexpr QRect kExitCorner{QPoint(7, 7), QPoint(19, 19)};
+    static constexpr QRect kVendorLink{QPoint(875, 38), QPoint(1005, 56)};
+    static constexpr int kVolumeMin = 0;
+    static constexpr int kVolumeMax = 100;
+    static constexpr int kVolumeStart = 50;
+    static constexpr int kVolumeDownStep = 8;
+    static constexpr int kVolumeUpStep = 10;
+    // Cards below this size (MB) are refused by the card tools.
+    static constexpr std::uint64_t kMinCardMegabytes = 1500;
+
+    // Builds the panel from the skin description "trevix.dsc" in the host's start directory.
+    explicit CMainBackPanel(IMainPanelHost& host, PanelServices services = {},
+                            QWidget* parent = nullptr);
+    // The same, keeping its host for as long as the panel lives.
+    CMainBackPanel(std::unique_ptr<IMainPanelHost> host, PanelServices services,
+                   QWidget* parent = nullptr);
+    ~CMainBackPanel() override;
+    CMainBackPanel(const CMainBackPanel&) = delete;
+    CMainBackPanel& operator=(const CMainBackPanel&) = delete;
+
+    // IMainPanel
+    QWidget& Widget() override { return *this; }
+    void OnPanelCommand(int commandId) override;
+    bool IsPaneEnlarged() const override;
+    std::pair<int, int> VolumeRange() const override { return {kVolumeMin, kVolumeMax}; }
+    void ShowVolume(int level) override;
+    void ShowMute(bool soundOff) override;
+    void DisableVolume() override;
+    void CloseFileList() override;
+    void OnKeyChannelFileChanged(int channel) override;
+    ISearchView* SearchView() override { return nullptr; }
+    ILoadingView* LoadingView() override { return nullptr; }
+    IPlayHost* PlayHost() override { return nullptr; }
+    PlayControlViews PlayViews() override;
+    void ClearViews() override;
+    void SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t current) override;
+    void ShowSelected(int index, int loadedKind) override;
+
+    // Returns the views to their empty state (the file-list window uses both too).
+    void ResetViews();
+    void UnloadAll();
+
+    // Drops a menu down below its button and runs the chosen item; blocks while it is open.
+    void DropDownMenu(cmd::PanelMenu menu);
+
+    // The state the graying rules and the command guards look at.
+    CommandContext CurrentContext() const;
+
+    // The real windows replace the plain child windows placed at skin items 1 - 4.
+    void SetPanePanel(QWidget* window, IPanePanelCommands* commands);
+    void SetGraphControls(IGraphCommands* windowGraph, IGraphCommands* paneGraph);
+    void SetFileListWindow(QWidget* window, IFileListCommands* commands);
+
+    QWidget* PanePanel() const { return panePanel_; }
+    QWidget* GSensorWindow() const { return gSensorWindow_; }
+    QWidget* MapWindow() const { return mapWindow_; }
+    QWidget* FileListWindow() const { return fileListWindow_; }
+    // The button of a command; null when its skin item is missing.
+    CZVButton* Button(int commandId) const;
+    CZVCheckBox* MuteBox() const { return muteBox_; }
+    const QRect& SpeedIndicatorRect() const { return speedRect_; }
+    QString SpeedIndicatorText() const { return speedText_; }
+    int VolumeLevel() const { return volumeLevel_; }
+    bool SoundOn() const { return soundOn_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // IStatusDisplays: the speed indicator is the panel's; the digits belong to their controls.
+    void ShowDateTime(const SYSTEMTIME& time) override;
+    void ShowGValues(float x, float y, float z) override;
+    void ShowSpeed(int kmh, const GPSINFO& fix) override;
+    void ShowGps(const GPSINFO& fix) override;
+    void ShowCarSignal(std::uint8_t bits) override;
+    void ShowTimeSlider(std::int64_t seconds) override;
+    void ShowSpeedIndicator(std::string_view text) override;
+
+    // Creation steps.
+    void CreateButtons();
+    void CreateMuteBox();
+    void PlaceChildWindows();
+    QWidget* PlacePlainChild(int skinItem, const char* objectName);
+    void NormaliseDisplaySpeed();
+
+    // Command groups.
+    bool RunFileCommand(int id);
+    bool RunToolCommand(int id);
+    bool RunViewCommand(int id);
+    bool RunPlayCommand(int id);
+    void StopPlayback(bool includeLogPlayback);
+    void Message(const QString& caption, std::string_view key, std::string_view englishDefault);
+    QString ChooseFolder(const QString& title);
+    void SelectDataFolder();
+    void SaveImage();
+    void PrintImages();
+    void SaveAvi();
+    void Backup();
+    void ConvertKml();
+    void DeviceSetting();
+    void InitialiseCard();
+    bool RefuseSmallCard(const std::string& root, const QString& caption);
+    void OpenHelpFile();
+    void OpenHomepage();
+    void ChooseModel(int model);
+    void ChooseSpeed(int displaySpeed);
+    void ShowLayout(PaneLayout layout, int channel);
+    void ScaleGraphs(int scale);
+    void ZoomGraphs(bool in);
+    void ChangeVolume(int delta);
+    void ToggleMute();
+
+    int Vendor() const;
+    int RecordingCount() const;
+    int LogFileCount() const;
+    bool RootPathEmpty() const;
+
+    std::unique_ptr<IMainPanelHost> ownHost_;
+    IMainPanelHost& host_;
+    std::unique_ptr<IUserMessages> ownMessages_;
+    std::unique_ptr<IFolderBrowser> ownFolders_;
+    std::unique_ptr<IUrlOpener> ownUrls_;
+    IUserMessages& messages_;
+    IFolderBrowser& folders_;
+    IUrlOpener& urls_;
+
+    // Children in the order of ownership; all are Qt children of the panel.
+    QWidget* panePanel_ = nullptr;
+    QWidget* gSensorWindow_ = nullptr;
+    QWidget* mapWindow_ = nullptr;
+    QWidget* fileListWindow_ = nullptr;
+    IPanePanelCommands* paneCommands_ = nullptr;
+    IGraphCommands* windowGraph_ = nullptr;
+    IGraphCommands* paneGraph_ = nullptr;
+    IFileListCommands* fileListCommands_ = nullptr;
+    std::map<int, CZVButton*> buttons_;
+    CZVCheckBox* muteBox_ = nullptr;
+    QRect speedRect_;
+    QString speedText_;
+    int volumeLevel_ = kVolumeStart;
+    bool soundOn_ = true;
+    // The start and end of the loaded Normal list (local time at construction).
+    QDateTime normalStart_;
+    QDateTime normalEnd_;
+
+    CSkin skin_;
+    SkinPicture background_;
+    std::optional<QPoint> dragOffset_;
+};
+
+} // namespace trevix
