@@ -466,7 +466,7 @@ TEST(WndSearchScreenshot, ScannedCardIsDrawnWithItsButtonsAndRows) {
     CWndSearch& window = card.f.window;
     window.List(SearchList::Event).SetChecked(1, true);
     const QImage shot = window.grab().toImage();
-    const std::filesystem::path folder = std::filesystem::path(TREVIX_BINARY_DIR) / "screenshots";
+    const std::filesystem::path folder = TestBinaryDir() / "screenshots";
     std::filesystem::create_directories(folder);
     ASSERT_TRUE(shot.save(QString::fromStdString((folder / "wndsearch.png").string())));
     EXPECT_EQ(shot.size(), window.size());

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -21,14 +22,25 @@
 #include <set>
 #include <thread>
 
-#ifndef TREVIX_RUN_DIR
-#define TREVIX_RUN_DIR TREVIX_BINARY_DIR "/run"
-#endif
-
 namespace trevix::test {
 
+// The build folder: the test build's definition, else the environment ctest gives.
+inline std::filesystem::path TestBinaryDir() {
+#ifdef TREVIX_BINARY_DIR
+    return TREVIX_BINARY_DIR;
+#else
+    const char* folder = std::getenv("TREVIX_BINARY_DIR");
+    return folder != nullptr ? folder : ".";
+#endif
+}
+
+// The generated start directory with the skin files.
 inline std::filesystem::path SkinDescription() {
+#ifdef TREVIX_RUN_DIR
     return std::filesystem::path(TREVIX_RUN_DIR) / "trevix.dsc";
+#else
+    return TestBinaryDir() / "run" / "trevix.dsc";
+#endif
 }
 
 // Runs the event loop until done() holds or the deadline passes; returns done().
