@@ -91,10 +91,17 @@ std::string RootOfChoice(const QString& chosen) {
 // The frame's managers and the application object behind the panel's host interface.
 class FramePanelHost final : public IMainPanelHost {
 public:
-    explicit FramePanelHost(CMainFrame& frame) : frame_(frame) {}
+    FramePanelHost(CMainFrame& frame, ViewerConfig* config, std::filesystem::path startDirectory)
+        : frame_(frame), config_(config), startDirectory_(std::move(startDirectory)) {}
 
-    ViewerConfig& Config() override { return TheApp() ? TheApp()->Config() : AppConfig(); }
+    ViewerConfig& Config() override {
+        if (config_ != nullptr)
+            return *config_;
+        return TheApp() ? TheApp()->Config() : AppConfig();
+    }
     std::filesystem::path StartDirectory() const override {
+        if (!startDirectory_.empty())
+            return startDirectory_;
         if (TheApp() != nullptr && !TheApp()->StartDirectory().empty())
             return TheApp()->StartDirectory();
         return std::filesystem::current_path();
@@ -124,13 +131,16 @@ public:
 
 private:
     CMainFrame& frame_;
+    ViewerConfig* config_;
+    std::filesystem::path startDirectory_;
     SystemMountTable mounts_;
 };
 
 } // namespace
 
-std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame) {
-    return std::make_unique<FramePanelHost>(frame);
+std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame, ViewerConfig* config,
+                                                   std::filesystem::path startDirectory) {
+    return std::make_unique<FramePanelHost>(frame, config, std::move(startDirectory));
 }
 
 std::unique_ptr<IMainPanel> MakeMainBackPanel(CMainFrame& frame) {

@@ -118,7 +118,11 @@ struct PanelServices {
 };
 
 // The host of a panel made by the main frame: the frame's managers and the application object.
-std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame);
+// config and startDirectory replace the application's (tests); the application's are used when
+// they are null or empty.
+std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame,
+                                                   ViewerConfig* config = nullptr,
+                                                   std::filesystem::path startDirectory = {});
 // The panel the frame creates (MainFrameSetup::makePanel).
 std::unique_ptr<IMainPanel> MakeMainBackPanel(CMainFrame& frame);
 
