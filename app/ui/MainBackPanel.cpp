@@ -5,6 +5,7 @@
 #include "app/ViewerConfig.h"
 #include "app/ui/PanelMenus.h"
 #include "app/ui/UiFonts.h"
+#include "catalogue/ui/DlgCheckCrash.h"
 #include "control/ui/ZVButton.h"
 #include "control/ui/ZVCheckBox.h"
 #include "platform/MountTable.h"
@@ -88,6 +89,32 @@ std::string RootOfChoice(const QString& chosen) {
     return root;
 }
 
+// The crashed-file check before a removable card is scanned, with the question that offers the
+// disk check. The disk check itself belongs to the card tools and is not offered by a dialog
+// here yet.
+class FrameCardChecks final : public ICardCheckHost {
+public:
+    FrameCardChecks(QWidget& owner, const IMountTable& mounts) : owner_(owner), mounts_(mounts) {}
+
+    bool IsRemovable(const std::string& root) override {
+        return IsRemovableCardRoot(mounts_, root);
+    }
+    bool CheckCrashedFiles(const std::string& root) override {
+        return CDlgCheckCrash::CheckCard(root, &owner_);
+    }
+    bool AskOkCancel(const std::string& text) override {
+        return QMessageBox::question(&owner_, AppName(), QString::fromStdString(text),
+                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    }
+    void RunCheckDisk(const std::string& root) override {
+        TRACE("Check disk of %s is not available", root.c_str());
+    }
+
+private:
+    QWidget& owner_;
+    const IMountTable& mounts_;
+};
+
 // The frame's managers and the application object behind the panel's host interface.
 class FramePanelHost final : public IMainPanelHost {
 public:
@@ -123,7 +150,7 @@ public:
     CMgrPlayControl* PlayControl() override { return &frame_.PlayControl(); }
     CVolumeOutMaster* Volume() override { return frame_.Volume(); }
     ILoadedRecordings* Recordings() override { return &frame_.Recordings(); }
-    ICardCheckHost* CardChecks() override { return nullptr; }
+    ICardCheckHost* CardChecks() override { return &cardChecks_; }
     bool IsRemovableCard(const std::string& root) override {
         return IsRemovableCardRoot(mounts_, root);
     }
@@ -134,6 +161,7 @@ private:
     ViewerConfig* config_;
     std::filesystem::path startDirectory_;
     SystemMountTable mounts_;
+    FrameCardChecks cardChecks_{frame_, mounts_};
 };
 
 } // namespace
