@@ -246,6 +246,7 @@ void CWndSearch::SetTabsVisible(bool visible) {
 }
 
 void CWndSearch::SetPressedTab(SearchList tab) {
+    pressedTab_ = tab;
     const std::array<int, 4> ids = {kTabEvent, kTabNormal, kTabMemo, kTabLog};
     for (const SearchList list : kAllLists)
         if (CZVButton* button = Button(ids[At(list)]))
@@ -361,6 +362,25 @@ void CWndSearch::UncheckAll() {
         SetShown(kUncheckAll, false);
         SetShown(kCheckAll, true);
     }
+}
+
+void CWndSearch::ShowTabsAndLists() {
+    SetTabsVisible(true);
+    SetShown(kLoad, true);
+    ShowOnlyList(pressedTab_);
+    MatchCheckButtons(List(pressedTab_));
+}
+
+bool CWndSearch::ShowsLoadedList() const {
+    return !loadedList_->isHidden();
+}
+
+bool CWndSearch::LoadedLogListVisible() const {
+    return !loadedLogList_->isHidden();
+}
+
+int CWndSearch::TickedMemoCount() const {
+    return static_cast<int>(List(SearchList::Memo).CheckedRows().size());
 }
 
 void CWndSearch::OnRowClicked(SearchList list, int row, int column) {

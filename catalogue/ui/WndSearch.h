@@ -9,6 +9,7 @@
 #include "catalogue/SearchListRows.h"
 #include "catalogue/SearchViews.h"
 
+#include "app/ui/MainBackPanel.h"
 #include "app/ui/Skin.h"
 
 #include <QString>
@@ -117,7 +118,10 @@ public:
     virtual void FinishLogLoad() = 0;
 };
 
-class CWndSearch : public QWidget, public ISearchView, public ILoadingWindow {
+class CWndSearch : public QWidget,
+                   public ISearchView,
+                   public ILoadingWindow,
+                   public IFileListCommands {
     Q_OBJECT
 public:
     // skinDescription: the skin file ("trevix.dsc") whose items place the buttons.
@@ -135,10 +139,18 @@ public:
     void ShowList(SearchList list) override;
     void PostScanFinished() override;
 
-    // User commands, as the buttons and the panel's commands run them.
+    // IFileListCommands (the panel's commands); ShowList above runs a tab as its button does.
+    void CheckAll() override;
+    void UncheckAll() override;
+    void Close() override { OnClose(); }
+    // The listed state's controls: the tabs, Load, Check All and the pressed tab's list.
+    void ShowTabsAndLists() override;
+    bool ShowsLoadedList() const override;
+    bool LoadedLogListVisible() const override;
+    int TickedMemoCount() const override;
+
+    // User commands, as the buttons run them.
     void OnTab(SearchList tab);
-    void CheckAll();
-    void UncheckAll();
     void OnLoad();
     void OnClose();
     void OnRowClicked(SearchList list, int row, int column);
@@ -210,6 +222,7 @@ private:
     CZVListBox* recordingEvents_ = nullptr;
     std::vector<CZVButton*> buttons_;
     std::vector<std::string> loadedMemoPaths_;
+    SearchList pressedTab_ = SearchList::Event;
     bool eventListFlag_ = false;
     int lastLoadedSelection_ = -1;
 };

@@ -489,3 +489,29 @@ TEST(WndSearchScreenshot, ScannedCardIsDrawnWithItsButtonsAndRows) {
 }
 
 } // namespace trevix::test
+
+namespace trevix::test {
+
+TEST(WndSearchCommands, PanelCommandsReachTheListsAndTheLoadedState) {
+    using namespace wndsearch;
+    ScannedCard card;
+    CWndSearch& window = card.f.window;
+    IFileListCommands& commands = window;
+    commands.ShowList(SearchList::Memo);
+    EXPECT_EQ(window.VisibleList(), SearchList::Memo);
+    commands.CheckAll();
+    EXPECT_EQ(commands.TickedMemoCount(), 2);
+    EXPECT_FALSE(commands.ShowsLoadedList());
+
+    window.OnLoad();
+    EXPECT_TRUE(commands.ShowsLoadedList());
+    EXPECT_FALSE(commands.LoadedLogListVisible());
+    commands.ShowTabsAndLists();
+    EXPECT_EQ(window.VisibleList(), SearchList::Memo);
+    EXPECT_FALSE(window.Button(kTabLog)->isHidden());
+    EXPECT_FALSE(window.Button(kUncheckAll)->isHidden()); // every memo row is ticked
+    commands.Close();
+    EXPECT_EQ(card.f.host.loadedKind, kLoadedNone);
+}
+
+} // namespace trevix::test
