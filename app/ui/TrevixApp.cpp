@@ -5,6 +5,7 @@
 #include "app/MgrMultiLang.h"
 #include "app/TraceLog.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/MainBackPanel.h"
 #include "app/ui/MainFrm.h"
 #include "app/ui/UiFonts.h"
 
@@ -104,6 +105,7 @@ bool CTrevixApp::InitInstance() {
     fontsMade_ = true;
 
     MainFrameSetup setup;
+    setup.makePanel = MakeMainBackPanel;
     setup.messages = messages_;
     setup.vendor = config_.Vender();
     if (options_.adjustFrame)

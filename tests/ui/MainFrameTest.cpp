@@ -83,6 +83,27 @@ TEST(MainFrame, ShownWindowShowsThePanelInsideTheRoundedShape) {
     ASSERT_EQ(shot.size(), QSize(1024, 768) * shot.devicePixelRatio());
     EXPECT_EQ(QColor(shot.pixel(512, 384)), test::kFakePanelColour);
     EXPECT_EQ(QColor(shot.pixel(20, 20)), test::kFakePanelColour);
+
+    // On a real display the corners are cut away: the screen shows what lies beneath.
+    if (QGuiApplication::platformName() != "xcb")
+        return;
+    QScreen* screen = frame.screen();
+    const QPoint origin = frame.mapToGlobal(QPoint(0, 0)) - screen->geometry().topLeft();
+    bool painted = false;
+    QImage screenShot;
+    // The window manager or the X server may paint it a little later.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            screenShot = screen->grabWindow(0, origin.x(), origin.y(), 1024, 768).toImage();
+            painted = QColor(screenShot.pixel(512, 384)) == test::kFakePanelColour;
+            return painted;
+        },
+        5000));
+    screenShot.save(
+        QString::fromStdString((ScreenshotFolder() / "main-frame-on-screen.png").string()));
+    EXPECT_NE(QColor(screenShot.pixel(0, 0)), test::kFakePanelColour);
+    EXPECT_NE(QColor(screenShot.pixel(1023, 767)), test::kFakePanelColour);
+    EXPECT_EQ(QColor(screenShot.pixel(6, 6)), test::kFakePanelColour);
 }
 
 TEST(MainFrame, DragWithTheLeftButtonMovesTheWindow) {

@@ -1,3 +1,4 @@
+#include "app/MgrMultiLang.h"
 #include "app/ui/MainFrm.h"
 #include "app/ui/TrevixApp.h"
 #include "app/ui/UiFonts.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 namespace trevix {
@@ -201,6 +203,12 @@ TEST(StartUpScreenshot, StartedWindowFromTheRunFolder) {
         setup.mountWatchPath.clear();
         setup.openVolume = [] { return std::make_unique<test::FakeVolume>(true, 50, 0); };
     };
+    // The run folder's language file is chosen at start-up; later tests expect none.
+    struct LanguageReset {
+        ViewerConfig& config;
+        fs::path emptyFolder;
+        ~LanguageReset() { LanguageManager().Discover(emptyFolder, config); }
+    } languageReset{config, dir.Path() / "home"};
     CTrevixApp app(std::move(options), &config);
     ASSERT_TRUE(app.InitInstance());
     CMainFrame* frame = app.MainFrame();
@@ -210,6 +218,14 @@ TEST(StartUpScreenshot, StartedWindowFromTheRunFolder) {
     fs::create_directories(folder);
     ASSERT_TRUE(shot.save(QString::fromStdString((folder / "viewer-started.png").string())));
     EXPECT_EQ(shot.size(), QSize(1024, 768) * shot.devicePixelRatio());
+    EXPECT_TRUE(frame->Panel().Widget().inherits("trevix::CMainBackPanel"));
+    // The skin is painted: the picture is not one plain colour.
+    std::set<QRgb> colours;
+    for (int y = 0; y < shot.height(); y += 16) {
+        for (int x = 0; x < shot.width(); x += 16)
+            colours.insert(shot.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 4u);
     for (const auto& message : messages.shown)
         ADD_FAILURE() << message.second;
 }
