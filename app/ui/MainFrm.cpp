@@ -371,10 +371,8 @@ void CMainFrame::CheckMounts() {
 }
 
 void CMainFrame::OnMountChanges(const MountChanges& changes) {
-    for (const auto& mount : changes.added) {
-        (void)mount;
+    for ([[maybe_unused]] const auto& mount : changes.added)
         TRACE("Media Inserted");
-    }
     for (const auto& mount : changes.removed) {
         TRACE("Media Removed : %s", mount.mountPoint.c_str());
         OnMountRemoved(mount, changes.before);

@@ -171,7 +171,8 @@ public:
     // manager could not be created.
     bool Create();
 
-    // Other windows reach the managers, the panel and the volume through these.
+    // Other windows reach the managers, the panel and the volume through these; they exist
+    // from Create on (the panel is made first and must not use the managers while it is made).
     CMgrDBSearch& Search() { return *search_; }
     CMgrPlayControl& PlayControl() { return *playControl_; }
     CMgrMapSync& MapSync() { return *mapSync_; }
