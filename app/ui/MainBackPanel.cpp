@@ -6,6 +6,8 @@
 #include "app/ui/PanelMenus.h"
 #include "app/ui/UiFonts.h"
 #include "catalogue/ui/DlgCheckCrash.h"
+#include "catalogue/ui/DlgLoading.h"
+#include "catalogue/ui/WndSearch.h"
 #include "control/ui/ZVButton.h"
 #include "control/ui/ZVCheckBox.h"
 #include "platform/MountTable.h"
@@ -20,6 +22,9 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <functional>
 
 namespace trevix {
 
@@ -150,6 +155,7 @@ public:
     CMgrPlayControl* PlayControl() override { return &frame_.PlayControl(); }
     CVolumeOutMaster* Volume() override { return frame_.Volume(); }
     ILoadedRecordings* Recordings() override { return &frame_.Recordings(); }
+    CLoadedRecordings* LoadedRecordings() override { return &frame_.Recordings(); }
     ICardCheckHost* CardChecks() override { return &cardChecks_; }
     bool IsRemovableCard(const std::string& root) override {
         return IsRemovableCardRoot(mounts_, root);
@@ -164,7 +170,229 @@ private:
     FrameCardChecks cardChecks_{frame_, mounts_};
 };
 
+// One load's progress and cancel as a recording's loader sees them, over the dialog's handshake.
+class HandshakeLoadProgress final : public ILoadProgress {
+public:
+    explicit HandshakeLoadProgress(CLoadHandshake& handshake) : handshake_(handshake) {}
+    int LoadState() const override { return handshake_.State(); }
+    void SetLoadState(int state) override { handshake_.SetState(state); }
+    void SetProgressRange(int, int high) override { handshake_.SetProgressRange(high); }
+    void SetProgressPos(int position) override { handshake_.SetProgressPos(position); }
+    int AddFinishedLoader() override { return finished_.fetch_add(1) + 1; }
+    void PostLoadFinished() override { handshake_.NotifyFinished(); }
+
+private:
+    CLoadHandshake& handshake_;
+    std::atomic<int> finished_{0};
+};
+
+// The same for a log file's loading thread.
+class HandshakeLogOwner final : public ILogLoadOwner {
+public:
+    explicit HandshakeLogOwner(CLoadHandshake& handshake) : handshake_(handshake) {}
+    int LoadState() const override { return handshake_.State(); }
+    void SetLoadState(int state) override { handshake_.SetState(state); }
+    void SetProgressRange(int count) override { handshake_.SetProgressRange(count); }
+    void SetProgressPos(int position) override { handshake_.SetProgressPos(position); }
+    void ShowOwner() override {}
+    void OnLoadFinished() override { handshake_.NotifyFinished(); }
+
+private:
+    CLoadHandshake& handshake_;
+};
+
+// The panel's buttons that a shown memo disables.
+constexpr std::array<int, 13> kMemoButtons = {1010, 1011, 1012, 1015, 1016, 1017, 1018,
+                                              1114, 1119, 1120, 1121, 1122, 1147};
+
 } // namespace
+
+// The message boxes of the file-list window go where the panel's go.
+class CMainBackPanel::FileListMessages final : public ISearchMessages {
+public:
+    explicit FileListMessages(IUserMessages& messages) : messages_(messages) {}
+    void ShowMessage(QWidget* owner, const QString& caption, const QString& text) override {
+        messages_.ShowMessage(owner, caption, text);
+    }
+
+private:
+    IUserMessages& messages_;
+};
+
+// The loaded set behind the file-list window's loads: the frame's loaded recordings and the
+// catalogue's log files. Each load keeps its progress adapter until the next load replaces it;
+// the loading dialog returns only when the worker has finished with it.
+class CMainBackPanel::FileListLoadTarget final : public ILoadTarget {
+public:
+    explicit FileListLoadTarget(IMainPanelHost& host) : host_(host) {}
+
+    // The normal paths of the list, for a normal recording's group.
+    void SetNormalPaths(std::function<std::vector<std::string>()> paths) {
+        normalPaths_ = std::move(paths);
+    }
+
+    void SelectRecording(int index) override {
+        if (CMgrDBSearch* search = host_.Search())
+            search->SelectRecording(index);
+    }
+    void DestroyRecordings() override {
+        if (ILoadedRecordings* recordings = host_.Recordings())
+            recordings->DestroyAll();
+    }
+    void DestroyLogFiles() override {
+        if (CMgrDBSearch* search = host_.Search())
+            search->LogFiles().clear();
+    }
+    void ResizeRecordings(int count) override {
+        if (CLoadedRecordings* recordings = host_.LoadedRecordings())
+            recordings->Resize(count);
+    }
+    bool StartRecordingLoad(int index, int mode, const std::string& path,
+                            CLoadHandshake& handshake) override {
+        CLoadedRecordings* recordings = host_.LoadedRecordings();
+        if (recordings == nullptr || index < 0 || index >= recordings->Count())
+            return false;
+        auto recording = std::make_unique<CDriveRecInfo>(RecordingOptions::FromConfig());
+        recording->SetRecordingIndex(index);
+        CDriveRecInfo& loading = *recording;
+        recordings->Set(index, std::move(recording));
+        progress_ = std::make_unique<HandshakeLoadProgress>(handshake);
+        if (mode == kLoadModeNormal)
+            return loading.StartLoadNormal(
+                path, normalPaths_ ? normalPaths_() : std::vector<std::string>{}, progress_.get());
+        return loading.StartLoadEvent(path, progress_.get());
+    }
+    void DiscardRecording(int index) override {
+        if (CLoadedRecordings* recordings = host_.LoadedRecordings())
+            recordings->Set(index, nullptr);
+    }
+    LoadedSummary Summary(int index) const override {
+        CLoadedRecordings* recordings = host_.LoadedRecordings();
+        const CDriveRecInfo* recording = recordings ? recordings->At(index) : nullptr;
+        if (recording == nullptr)
+            return {};
+        return {recording->m_llBegin, recording->m_llEnd};
+    }
+    void ResizeLogFiles(int count) override {
+        if (CMgrDBSearch* search = host_.Search()) {
+            search->LogFiles().clear();
+            search->LogFiles().resize(static_cast<std::size_t>(std::max(0, count)));
+        }
+    }
+    bool StartLogLoad(int index, const std::string& path, CLoadHandshake& handshake) override {
+        CMgrDBSearch* search = host_.Search();
+        if (search == nullptr || index < 0 || index >= static_cast<int>(search->LogFiles().size()))
+            return false;
+        logOwner_ = std::make_unique<HandshakeLogOwner>(handshake);
+        search->LogFiles()[static_cast<std::size_t>(index)].StartLoad(path, logOwner_.get());
+        return true;
+    }
+    void DiscardLogFile(int index) override {
+        CMgrDBSearch* search = host_.Search();
+        if (search != nullptr && index >= 0 && index < static_cast<int>(search->LogFiles().size()))
+            search->LogFiles()[static_cast<std::size_t>(index)] = CInfoLogFile();
+    }
+    std::optional<std::pair<std::int64_t, std::int64_t>>
+    LogValidSpan(const std::string& path) override {
+        CInfoLogFile log;
+        if (log.Load(path) == 0)
+            return std::nullopt;
+        std::optional<std::pair<std::int64_t, std::int64_t>> span;
+        for (int i = 0; i < log.m_nSampleCount; ++i) {
+            const LogSample* sample = log.GetSample(i);
+            if (sample == nullptr || sample->byGpsValid == 0)
+                continue;
+            if (!span)
+                span.emplace(sample->llTime, sample->llTime);
+            span->second = sample->llTime;
+        }
+        return span;
+    }
+    // The panes that show the preview pictures are not part of this panel yet: no preview.
+    bool StartPreviewLoad(std::int64_t, std::int64_t, CLoadHandshake&) override { return false; }
+    void DiscardPreviews() override {}
+
+private:
+    IMainPanelHost& host_;
+    std::function<std::vector<std::string>()> normalPaths_;
+    std::unique_ptr<HandshakeLoadProgress> progress_;
+    std::unique_ptr<HandshakeLogOwner> logOwner_;
+};
+
+// The viewer around the file-list window: the play control, the loaded kind, the recordings and
+// the panel's own views and buttons.
+class CMainBackPanel::FileListHost final : public ISearchWindowHost {
+public:
+    FileListHost(CMainBackPanel& panel, IMainPanelHost& host) : panel_(panel), host_(host) {}
+
+    int LoadedKind() const override { return host_.LoadedKind(); }
+    void SetLoadedKind(int kind) override { host_.SetLoadedKind(kind); }
+    void PrepareLoad() override {
+        if (CMgrPlayControl* play = host_.PlayControl())
+            play->StopTimer();
+        panel_.StopPlayback(true);
+        if (!panel_.IsPaneEnlarged())
+            panel_.update(panel_.speedRect_);
+    }
+    void StopPlaybackForClose() override {
+        panel_.StopPlayback(false);
+        if (!panel_.IsPaneEnlarged() && panel_.panePanel_ != nullptr)
+            panel_.panePanel_->update();
+    }
+    // The play control stops its timers synchronously on this thread: nothing to wait for.
+    bool WaitTimerEvent(int) override { return true; }
+    void ResetViews() override { panel_.ResetViews(); }
+    void UnloadAll() override { panel_.UnloadAll(); }
+    void StopLogPlay() override {
+        if (CMgrPlayControl* play = host_.PlayControl())
+            play->StopLogPlay();
+    }
+    void StopMemoSound() override {}
+    void SetMemoButtonsEnabled(bool enabled) override { panel_.SetMemoButtonsEnabled(enabled); }
+    void PickRecording(int index) override {
+        panel_.StopPlayback(false);
+        panel_.ShowLayout(PaneLayout::Quad, 0);
+        if (CMgrDBSearch* search = host_.Search())
+            search->SelectRecording(index);
+    }
+    void ShowMemo(const std::string& memoAudioPath, bool) override {
+        TRACE("Memo %s", memoAudioPath.c_str());
+    }
+    void PickLoadedLog(int index) override { TRACE("Loaded log %d picked", index); }
+    std::span<const CInfoVdxFile> CurrentKeyChannelFiles() override {
+        CDriveRecInfo* recording = CurrentRecording();
+        if (recording == nullptr || recording->m_nKeyChannel < 0 ||
+            recording->m_nKeyChannel >= static_cast<int>(recording->m_arrChannels.size()))
+            return {};
+        return recording->m_arrChannels[static_cast<std::size_t>(recording->m_nKeyChannel)]
+            .m_arrFiles;
+    }
+    void ShowRecordingAt(std::int64_t timeMs) override {
+        panel_.OnPanelCommand(kPause);
+        if (CDriveRecInfo* recording = CurrentRecording())
+            recording->GotoTime(timeMs);
+    }
+    void OnRecordingsLoaded(int) override { panel_.ShowLayout(PaneLayout::Quad, 0); }
+    void ShowMapForLoad(int) override {}
+    void PrepareLogViews() override {
+        panel_.ClearViews();
+        panel_.ShowLayout(PaneLayout::Log, 0);
+    }
+    void InitLogViews() override {}
+    void FinishLogLoad() override {}
+
+private:
+    CDriveRecInfo* CurrentRecording() {
+        CMgrDBSearch* search = host_.Search();
+        CLoadedRecordings* recordings = host_.LoadedRecordings();
+        if (search == nullptr || recordings == nullptr)
+            return nullptr;
+        return recordings->At(search->CurrentRecording());
+    }
+
+    CMainBackPanel& panel_;
+    IMainPanelHost& host_;
+};
 
 std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame, ViewerConfig* config,
                                                    std::filesystem::path startDirectory) {
@@ -209,7 +437,10 @@ CMainBackPanel::CMainBackPanel(IMainPanelHost& host, PanelServices services, QWi
     NormaliseDisplaySpeed();
 }
 
-CMainBackPanel::~CMainBackPanel() = default;
+CMainBackPanel::~CMainBackPanel() {
+    // The file-list window reaches the adapters, which go with the members: it goes first.
+    const std::unique_ptr<CWndSearch> window(searchWindow_);
+}
 
 // ---- creation --------------------------------------------------------------------------------
 
@@ -217,7 +448,7 @@ void CMainBackPanel::PlaceChildWindows() {
     panePanel_ = PlacePlainChild(kSkinPanePanel, "PanePanel");
     gSensorWindow_ = PlacePlainChild(kSkinGSensor, "GSensor");
     mapWindow_ = PlacePlainChild(kSkinGpsMap, "GpsMap");
-    fileListWindow_ = PlacePlainChild(kSkinFileList, "FileList");
+    CreateFileListWindow();
     skin_.GetRect(kSkinSpeedIndicator, speedRect_);
 }
 
@@ -227,6 +458,40 @@ QWidget* CMainBackPanel::PlacePlainChild(int skinItem, const char* objectName) {
     if (!skin_.PlaceChild(skinItem, child.get()))
         return nullptr;
     return child.release(); // owned by the panel from here on
+}
+
+void CMainBackPanel::CreateFileListWindow() {
+    fileListHost_ = std::make_unique<FileListHost>(*this, host_);
+    loadTarget_ = std::make_unique<FileListLoadTarget>(host_);
+    fileListMessages_ = std::make_unique<FileListMessages>(messages_);
+    auto wnd = std::make_unique<CWndSearch>(*fileListHost_, *loadTarget_,
+                                            host_.StartDirectory() / "trevix.dsc",
+                                            fileListMessages_.get(), this);
+    if (!skin_.PlaceChild(kSkinFileList, wnd.get()))
+        return;
+    SetFileListWindow(wnd.get(), wnd.get());
+    CWndSearch& window = *wnd;
+    loadTarget_->SetNormalPaths([&window] { return window.Paths(SearchList::Normal); });
+    // Timer 999 of the scan: the catalogue manager hides its progress window.
+    window.LoadingWindow().SetHideTimerHandler([this] {
+        if (CMgrDBSearch* search = host_.Search())
+            search->OnHideLoadingTimer();
+    });
+    searchWindow_ = wnd.release(); // owned by the panel from here on
+}
+
+ISearchView* CMainBackPanel::SearchView() {
+    return searchWindow_;
+}
+
+ILoadingView* CMainBackPanel::LoadingView() {
+    return searchWindow_ != nullptr ? &searchWindow_->LoadingView() : nullptr;
+}
+
+void CMainBackPanel::SetMemoButtonsEnabled(bool enabled) {
+    for (const int id : kMemoButtons)
+        if (CZVButton* button = Button(id))
+            button->setEnabled(enabled);
 }
 
 void CMainBackPanel::CreateButtons() {
@@ -285,7 +550,9 @@ void CMainBackPanel::SetGraphControls(IGraphCommands* windowGraph, IGraphCommand
 
 void CMainBackPanel::SetFileListWindow(QWidget* window, IFileListCommands* commands) {
     if (window != nullptr && skin_.PlaceChild(kSkinFileList, window)) {
-        if (fileListWindow_ != nullptr) {
+        if (fileListWindow_ != nullptr && fileListWindow_ != window) {
+            if (fileListWindow_ == searchWindow_)
+                searchWindow_ = nullptr;
             fileListWindow_->hide();
             fileListWindow_->deleteLater();
         }

@@ -24,6 +24,8 @@
 
 namespace trevix {
 
+class CLoadedRecordings;
+class CWndSearch;
 class CZVButton;
 class CZVCheckBox;
 class ViewerConfig;
@@ -101,6 +103,9 @@ public:
     virtual CMgrPlayControl* PlayControl() = 0;
     virtual CVolumeOutMaster* Volume() = 0;
     virtual ILoadedRecordings* Recordings() = 0;
+    // The frame's own list of loaded recordings, which the loads of the file-list window fill;
+    // null: the file-list window lists, but loads nothing.
+    virtual CLoadedRecordings* LoadedRecordings() { return nullptr; }
     // The crashed-file check offered before a removable card is scanned; null: none.
     virtual ICardCheckHost* CardChecks() = 0;
     // The root is the mount point of a removable card.
@@ -163,8 +168,8 @@ public:
     void DisableVolume() override;
     void CloseFileList() override;
     void OnKeyChannelFileChanged(int channel) override;
-    ISearchView* SearchView() override { return nullptr; }
-    ILoadingView* LoadingView() override { return nullptr; }
+    ISearchView* SearchView() override;
+    ILoadingView* LoadingView() override;
     IPlayHost* PlayHost() override { return nullptr; }
     PlayControlViews PlayViews() override;
     void ClearViews() override;
@@ -190,6 +195,8 @@ public:
     QWidget* GSensorWindow() const { return gSensorWindow_; }
     QWidget* MapWindow() const { return mapWindow_; }
     QWidget* FileListWindow() const { return fileListWindow_; }
+    // The file-list window the panel made; null when its skin item is missing.
+    CWndSearch* SearchWindow() const { return searchWindow_; }
     // The button of a command; null when its skin item is missing.
     CZVButton* Button(int commandId) const;
     CZVCheckBox* MuteBox() const { return muteBox_; }
@@ -206,6 +213,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    class FileListHost;
+    class FileListLoadTarget;
+    class FileListMessages;
+
     // IStatusDisplays: the speed indicator is the panel's; the digits belong to their controls.
     void ShowDateTime(const SYSTEMTIME& time) override;
     void ShowGValues(float x, float y, float z) override;
@@ -220,6 +231,7 @@ private:
     void CreateMuteBox();
     void PlaceChildWindows();
     QWidget* PlacePlainChild(int skinItem, const char* objectName);
+    void CreateFileListWindow();
     void NormaliseDisplaySpeed();
 
     // Command groups.
@@ -253,6 +265,7 @@ private:
     int RecordingCount() const;
     int LogFileCount() const;
     bool RootPathEmpty() const;
+    void SetMemoButtonsEnabled(bool enabled);
 
     std::unique_ptr<IMainPanelHost> ownHost_;
     IMainPanelHost& host_;
@@ -272,6 +285,11 @@ private:
     IGraphCommands* windowGraph_ = nullptr;
     IGraphCommands* paneGraph_ = nullptr;
     IFileListCommands* fileListCommands_ = nullptr;
+    // What the file-list window reaches; the destructor removes the window before these go.
+    std::unique_ptr<FileListHost> fileListHost_;
+    std::unique_ptr<FileListLoadTarget> loadTarget_;
+    std::unique_ptr<FileListMessages> fileListMessages_;
+    CWndSearch* searchWindow_ = nullptr;
     std::map<int, CZVButton*> buttons_;
     CZVCheckBox* muteBox_ = nullptr;
     QRect speedRect_;

@@ -144,6 +144,16 @@ CDriveRecInfo* CLoadedRecordings::At(int index) {
     return recordings_[static_cast<std::size_t>(index)].get();
 }
 
+void CLoadedRecordings::Resize(int count) {
+    recordings_.clear();
+    recordings_.resize(static_cast<std::size_t>(std::max(0, count)));
+}
+
+void CLoadedRecordings::Set(int index, std::unique_ptr<CDriveRecInfo> recording) {
+    if (index >= 0 && index < Count())
+        recordings_[static_cast<std::size_t>(index)] = std::move(recording);
+}
+
 void CLoadedRecordings::CloseChannelFiles(int index) {
     if (CDriveRecInfo* recording = At(index))
         recording->CloseChannelFiles();

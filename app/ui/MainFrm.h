@@ -122,6 +122,10 @@ public:
     // Appends a recording; returns its index.
     int Add(std::unique_ptr<CDriveRecInfo> recording);
     CDriveRecInfo* At(int index);
+    // Makes count empty entries, for the loads to fill (earlier entries are destroyed).
+    void Resize(int count);
+    // Puts recording at index (an entry of Resize); null empties it.
+    void Set(int index, std::unique_ptr<CDriveRecInfo> recording);
 
     int Count() const override { return static_cast<int>(recordings_.size()); }
     void CloseChannelFiles(int index) override;
