@@ -1,46 +1,17 @@
 // trevix-tool index DATAPATH [--filter N] [--map-type N]: the records of a video (.vdd) or audio
 // (.add) file pair as the viewer reads them.
-#include "app/ViewerConfig.h"
 #include "platform/CardPath.h"
 #include "platform/UserFolders.h"
 #include "recorder/InfoAdxFile.h"
 #include "recorder/InfoVdxFile.h"
 #include "tools/trevix-tool/Command.h"
 #include "tools/trevix-tool/JsonWriter.h"
+#include "tools/trevix-tool/RecordOutput.h"
 
-#include <charconv>
 #include <cstdio>
-#include <filesystem>
 
 namespace trevix::tool {
 namespace {
-
-// The map type of --map-type, else the viewer settings of the working directory.
-int MapTypeOption(std::span<const std::string> args) {
-    const std::string value = OptionValue(args, "--map-type");
-    if (!value.empty())
-        return std::atoi(value.c_str());
-    std::error_code error;
-    UserFolders folders;
-    folders.workingDirectory = std::filesystem::current_path(error);
-    return ViewerConfig(folders).MapType();
-}
-
-std::string TimeText(const SYSTEMTIME& t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth,
-                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-    return text;
-}
-
-// The float as its shortest decimal form, so 0.001f prints as 0.001.
-double Shortest(float value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    double result = 0.0;
-    std::from_chars(text, end, result);
-    return result;
-}
 
 template <typename File>
 void WriteFileFields(JsonWriter& json, const char* kind, bool loaded, const File& file) {
