@@ -135,10 +135,10 @@ std::uint8_t PulseDivisor(int carPulseType) {
 
 class CardBuilder {
 public:
-    CardBuilder(const CardSpec& spec, const fs::path& root)
-        : spec_(spec), root_(root),
-          cardStart_(spec.startWallMs != 0 ? spec.startWallMs : kDefaultStart),
-          drive_(spec.seed, cardStart_) {
+    CardBuilder(const CardSpec& card, const fs::path& root)
+        : spec_(card), root_(root),
+          cardStart_(card.startWallMs != 0 ? card.startWallMs : kDefaultStart),
+          drive_(card.seed, cardStart_) {
         card_.root = root;
     }
 
@@ -434,7 +434,7 @@ private:
         card_.memos.push_back(std::move(written));
     }
 
-    // The log runs: the spec's own, or one for every run of recordings with short gaps.
+    // The log runs: the card description's own, or one for every run of recordings with short gaps.
     std::vector<std::pair<std::int64_t, int>> LogRuns() const {
         std::vector<std::pair<std::int64_t, int>> runs;
         if (!spec_.logs.empty() || !spec_.autoLogs) {
