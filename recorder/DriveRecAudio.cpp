@@ -137,17 +137,8 @@ bool CDriveRecAudio::LoadFilesInRange(const std::string& folder, const SYSTEMTIM
 
 bool CDriveRecAudio::LoadFilesByName(const std::string& folder, std::string_view firstTitle,
                                      std::string_view lastTitle) {
-    auto entries = FindCardEntries(CardPattern{folder, "", std::string(kAudioDataExt)});
-    SortByName(entries);
-    const std::string_view low = SerialOfTitle(firstTitle);
-    const std::string_view high = SerialOfTitle(lastTitle);
-    for (const auto& entry : entries) {
-        if (entry.isDirectory)
-            continue;
-        const std::string_view serial = SerialOfTitle(TitleOfPath(entry.path));
-        if (serial >= low && serial <= high)
-            AddFile(entry.path);
-    }
+    for (const std::string& path : FilesInSerialRange(folder, kAudioDataExt, firstTitle, lastTitle))
+        AddFile(path);
     return !m_arrFiles.empty();
 }
 

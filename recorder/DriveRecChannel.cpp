@@ -130,6 +130,24 @@ std::string_view SerialOfTitle(std::string_view title) {
     return title.substr(0, title.find(','));
 }
 
+std::vector<std::string> FilesInSerialRange(const std::string& folder, std::string_view extension,
+                                            std::string_view firstTitle,
+                                            std::string_view lastTitle) {
+    auto entries = FindCardEntries(CardPattern{folder, "", std::string(extension)});
+    SortByName(entries);
+    const std::string_view low = SerialOfTitle(firstTitle);
+    const std::string_view high = SerialOfTitle(lastTitle);
+    std::vector<std::string> paths;
+    for (const auto& entry : entries) {
+        if (entry.isDirectory)
+            continue;
+        const std::string_view serial = SerialOfTitle(TitleOfPath(entry.path));
+        if (serial >= low && serial <= high)
+            paths.push_back(entry.path);
+    }
+    return paths;
+}
+
 bool CDriveRecChannel::LoadFile(const std::string& dataPath, CInfoVdxFile& file) const {
     file.SetMapType(m_nMapType);
     return file.Load(dataPath, 0);
@@ -173,18 +191,8 @@ bool CDriveRecChannel::LoadFilesInRange(const std::string& folder, const SYSTEMT
 
 bool CDriveRecChannel::LoadFilesByName(const std::string& folder, std::string_view firstTitle,
                                        std::string_view lastTitle) {
-    auto entries = FindCardEntries(CardPattern{folder, "", std::string(kVideoDataExt)});
-    SortByName(entries);
-    // Files of one recording are matched by serial: time stamps differ between cameras.
-    const std::string_view low = SerialOfTitle(firstTitle);
-    const std::string_view high = SerialOfTitle(lastTitle);
-    for (const auto& entry : entries) {
-        if (entry.isDirectory)
-            continue;
-        const std::string_view serial = SerialOfTitle(TitleOfPath(entry.path));
-        if (serial >= low && serial <= high)
-            AddFile(entry.path);
-    }
+    for (const std::string& path : FilesInSerialRange(folder, kVideoDataExt, firstTitle, lastTitle))
+        AddFile(path);
     return !m_arrFiles.empty();
 }
 

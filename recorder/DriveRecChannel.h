@@ -35,6 +35,12 @@ bool TimesOverlap(const SYSTEMTIME& first, const SYSTEMTIME& last, const SYSTEMT
 // The serial part of a title (before the first comma).
 std::string_view SerialOfTitle(std::string_view title);
 
+// Files ending with extension in folder, by name, whose serial lies between the serials of the
+// two titles: files of one recording are matched by serial, as time stamps differ by camera.
+std::vector<std::string> FilesInSerialRange(const std::string& folder, std::string_view extension,
+                                            std::string_view firstTitle,
+                                            std::string_view lastTitle);
+
 inline constexpr int kInitialFrameBufferSize = 500000;
 
 class CDriveRecChannel {
