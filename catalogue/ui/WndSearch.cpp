@@ -343,24 +343,22 @@ void CWndSearch::OnTab(SearchList tab) {
 }
 
 void CWndSearch::CheckAll() {
-    const std::optional<SearchList> list = VisibleList();
-    if (!list)
-        return;
-    List(*list).SetAllChecked(true);
-    if (loadedList_->isHidden()) {
-        SetShown(kCheckAll, false);
-        SetShown(kUncheckAll, true);
-    }
+    SetVisibleListChecked(true);
 }
 
 void CWndSearch::UncheckAll() {
+    SetVisibleListChecked(false);
+}
+
+// Ticks or unticks every row of the list shown; the button offers the opposite next.
+void CWndSearch::SetVisibleListChecked(bool checked) {
     const std::optional<SearchList> list = VisibleList();
     if (!list)
         return;
-    List(*list).SetAllChecked(false);
+    List(*list).SetAllChecked(checked);
     if (loadedList_->isHidden()) {
-        SetShown(kUncheckAll, false);
-        SetShown(kCheckAll, true);
+        SetShown(checked ? kCheckAll : kUncheckAll, false);
+        SetShown(checked ? kUncheckAll : kCheckAll, true);
     }
 }
 

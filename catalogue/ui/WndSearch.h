@@ -179,6 +179,7 @@ public:
     int LastLoadedSelection() const { return lastLoadedSelection_; }
 
 private:
+    void SetVisibleListChecked(bool checked);
     // ILoadingWindow (the load sequence).
     void SetCaption(const std::string& caption) override;
     void Show() override;
