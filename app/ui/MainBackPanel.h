@@ -7,6 +7,7 @@
 #include "app/CommandState.h"
 #include "app/ui/MainFrm.h"
 #include "app/ui/Skin.h"
+#include "playback/PanePanelCommands.h"
 #include "playback/PlayViews.h"
 
 #include <QDateTime>
@@ -59,21 +60,6 @@ public:
     virtual bool ShowsLoadedList() const = 0;
     virtual bool LoadedLogListVisible() const = 0;
     virtual int TickedMemoCount() const = 0;
-};
-
-// The pane panel as the commands reach it.
-class IPanePanelCommands {
-public:
-    virtual ~IPanePanelCommands() = default;
-    virtual PaneLayout Layout() const = 0;
-    virtual bool IsEnlarged() const = 0; // enlarged or full screen
-    virtual bool HasPreviewPicture() const = 0;
-    virtual void SetLayout(PaneLayout layout, int channel) = 0;
-    // Log list: the preview picture's channel; the current log sample is shown again.
-    virtual void SetLogPreviewChannel(int channel) = 0;
-    virtual void ClearPanes() = 0;
-    virtual void ToggleEnlarged() = 0;
-    virtual void ToggleFullScreen() = 0;
 };
 
 // A G-sensor graph control (the G-sensor window's and the pane panel's).
