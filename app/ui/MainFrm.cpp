@@ -133,41 +133,6 @@ std::span<const AcceleratorKey> AcceleratorTable() {
     return table;
 }
 
-int CLoadedRecordings::Add(std::unique_ptr<CDriveRecInfo> recording) {
-    recordings_.push_back(std::move(recording));
-    return Count() - 1;
-}
-
-CDriveRecInfo* CLoadedRecordings::At(int index) {
-    if (index < 0 || index >= Count())
-        return nullptr;
-    return recordings_[static_cast<std::size_t>(index)].get();
-}
-
-void CLoadedRecordings::Resize(int count) {
-    recordings_.clear();
-    recordings_.resize(static_cast<std::size_t>(std::max(0, count)));
-}
-
-void CLoadedRecordings::Set(int index, std::unique_ptr<CDriveRecInfo> recording) {
-    if (index >= 0 && index < Count())
-        recordings_[static_cast<std::size_t>(index)] = std::move(recording);
-}
-
-void CLoadedRecordings::CloseChannelFiles(int index) {
-    if (CDriveRecInfo* recording = At(index))
-        recording->CloseChannelFiles();
-}
-
-void CLoadedRecordings::ShowSelected(int index, int loadedKind) {
-    if (At(index) != nullptr && showSelected_)
-        showSelected_(index, loadedKind);
-}
-
-void CLoadedRecordings::DestroyAll() {
-    recordings_.clear();
-}
-
 // The panel that stands in until the skinned panel is given: a plain child that shows nothing
 // and runs no command.
 class CMainFrame::PlainPanel final : public QWidget, public IMainPanel {
@@ -216,7 +181,7 @@ CMainFrame::CMainFrame(MainFrameSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint),
       setup_(std::move(setup)), utcOffsetSeconds_(LocalUtcOffsetSeconds()),
-      recordings_([this](int index, int kind) { panel_->ShowSelected(index, kind); }) {
+      recordings_([this](int index, int kind) { ShowSelectedRecording(index, kind); }) {
     setObjectName("MainFrame");
     setWindowTitle(kAppName);
     setFixedSize(kWidth, kHeight);
@@ -230,6 +195,8 @@ CMainFrame::~CMainFrame() {
         playControl_->Stop();
         playControl_->StopLogPlay();
     }
+    // The recordings report to the play control, which goes before them.
+    recordings_.DestroyAll();
     if (g_mainFrame == this)
         g_mainFrame = nullptr;
 }
@@ -271,6 +238,8 @@ bool CMainFrame::Create() {
         clock_, *videoTimer_, *logTimer_, static_cast<IPlayCatalogue&>(*this),
         playHost != nullptr ? *playHost : TheNullPlayHost(), panel_->PlayViews());
     playControl_->SetVendor(setup_.vendor);
+    recordings_.SetViews(RecordingViews{playControl_.get(), panel_->PaneView(),
+                                        static_cast<IRecordingNotices*>(this)});
     mapSync_ = std::make_unique<CMgrMapSync>();
 
     OpenVolume();
@@ -373,6 +342,15 @@ void CMainFrame::HandleKeyChannelChange(int channel) {
         return;
     TRACE("KeyChannel[%d] VDX file is changed.", channel);
     panel_->OnKeyChannelFileChanged(channel);
+}
+
+void CMainFrame::ShowSelectedRecording(int index, int loadedKind) {
+    // A normal recording gives the time bar its span, starting at its begin.
+    const CDriveRecInfo* recording = recordings_.At(index);
+    if (loadedKind == kLoadedNormal && recording != nullptr)
+        SetTimeRange(recording->m_llBegin, recording->m_llEnd, recording->m_llBegin);
+    if (panel_)
+        panel_->ShowSelected(index, loadedKind);
 }
 
 void CMainFrame::CheckMounts() {

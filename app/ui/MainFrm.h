@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/ui/TrevixApp.h"
+#include "catalogue/LoadedRecordings.h"
 #include "catalogue/MgrDBSearch.h"
 #include "catalogue/SearchViews.h"
 #include "mapctrl/MgrMapSync.h"
@@ -108,33 +109,12 @@ public:
     // The views cleared with the lists and the time bar (the catalogue's host calls).
     virtual void ClearViews() = 0;
     virtual void SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t current) = 0;
-    // The recording's part of making loaded entry index current.
+    // The windows' part of making loaded entry index current, after the recording has been
+    // shown at its start.
     virtual void ShowSelected(int index, int loadedKind) = 0;
-};
-
-// The recordings loaded from the lists, owned by the frame, with the index of the current one
-// kept by the catalogue manager.
-class CLoadedRecordings final : public ILoadedRecordings {
-public:
-    explicit CLoadedRecordings(std::function<void(int index, int loadedKind)> showSelected = {})
-        : showSelected_(std::move(showSelected)) {}
-
-    // Appends a recording; returns its index.
-    int Add(std::unique_ptr<CDriveRecInfo> recording);
-    CDriveRecInfo* At(int index);
-    // Makes count empty entries, for the loads to fill (earlier entries are destroyed).
-    void Resize(int count);
-    // Puts recording at index (an entry of Resize); null empties it.
-    void Set(int index, std::unique_ptr<CDriveRecInfo> recording);
-
-    int Count() const override { return static_cast<int>(recordings_.size()); }
-    void CloseChannelFiles(int index) override;
-    void ShowSelected(int index, int loadedKind) override;
-    void DestroyAll() override;
-
-private:
-    std::vector<std::unique_ptr<CDriveRecInfo>> recordings_;
-    std::function<void(int, int)> showSelected_;
+    // The video panes the loaded recordings hand their pictures to; none until the pane panel
+    // is built.
+    virtual IPaneView* PaneView() { return nullptr; }
 };
 
 // Everything the frame is built from; tests replace the parts that reach the system.
@@ -232,6 +212,8 @@ private:
     void CreateShortcuts();
     void OpenVolume();
     void HandleKeyChannelChange(int channel);
+    // The windows' part of making a loaded recording current.
+    void ShowSelectedRecording(int index, int loadedKind);
     void OnMountChanges(const MountChanges& changes);
     IUserMessages& Messages();
 
