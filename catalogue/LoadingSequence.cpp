@@ -3,6 +3,7 @@
 #include "app/Lang.h"
 #include "app/TraceLog.h"
 #include "catalogue/SearchViews.h"
+#include "recorder/CardLayout.h"
 #include "recorder/RecorderTime.h"
 
 #include <cstdio>
@@ -51,10 +52,10 @@ std::string LoadMessage::Text() const {
 }
 
 void CLoadHandshake::NotifyFinished() {
-    {
-        const std::lock_guard lock(mutex_);
-        done_ = true;
-    }
+    // Notified under the lock: a waiter that sees done_ may destroy the handshake as soon as
+    // it can take the lock again, so the worker must not touch it after unlocking.
+    const std::lock_guard lock(mutex_);
+    done_ = true;
     finished_.notify_all();
 }
 
@@ -79,7 +80,8 @@ LoadResult CLoadHandshake::Result() const {
     }
 }
 
-std::string LoadedRecordingLine(int number, std::int64_t beginMs, std::int64_t endMs) {
+std::string LoadedRecordingLine(std::string_view listNumber, std::int64_t beginMs,
+                                std::int64_t endMs) {
     const SYSTEMTIME t = FromRecorderMs(beginMs);
     const std::int64_t seconds = endMs > beginMs ? (endMs - beginMs) / 1000 : 0;
     std::string duration;
@@ -88,10 +90,9 @@ std::string LoadedRecordingLine(int number, std::int64_t beginMs, std::int64_t e
     else
         duration = std::to_string(seconds) + " " + Lang("GUI", "Second", "Sec");
     char line[160];
-    std::snprintf(line, sizeof line, " %.0f,  %d.%.2d.%.2d %.2d:%.2d:%.2d [%s]",
-                  static_cast<double>(number), t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond, duration.c_str());
-    return line;
+    std::snprintf(line, sizeof line, ",  %d.%.2d.%.2d %.2d:%.2d:%.2d [%s]", t.wYear, t.wMonth,
+                  t.wDay, t.wHour, t.wMinute, t.wSecond, duration.c_str());
+    return " " + std::string(listNumber) + line;
 }
 
 LoadResult CLoadSequence::RunOne(int mode, const std::string& caption,
@@ -151,7 +152,9 @@ std::optional<LoadResult> CLoadSequence::LoadRecordings(int mode,
         std::vector<std::string> lines;
         for (int i = 0; i < total; ++i) {
             const LoadedSummary summary = target_.Summary(i);
-            lines.push_back(LoadedRecordingLine(i + 1, summary.beginMs, summary.endMs));
+            const RecorderTitle title(TitleOfPath(paths[static_cast<std::size_t>(i)]));
+            lines.push_back(
+                LoadedRecordingLine(title.ListNumber(), summary.beginMs, summary.endMs));
         }
         window_.ShowLoadedRecordings(kind, lines);
         target_.SelectRecording(0);

@@ -129,8 +129,10 @@ public:
     virtual void DiscardPreviews() = 0;
 };
 
-// " %.0f,  %d.%.2d.%.2d %.2d:%.2d:%.2d [%s]": the loaded list's line of a recording.
-std::string LoadedRecordingLine(int number, std::int64_t beginMs, std::int64_t endMs);
+// " %.0f,  %d.%.2d.%.2d %.2d:%.2d:%.2d [%s]": the loaded list's line of a recording, with the
+// list number of its file (the "%.0f" text of the title's serial).
+std::string LoadedRecordingLine(std::string_view listNumber, std::int64_t beginMs,
+                                std::int64_t endMs);
 
 class CLoadSequence {
 public:

@@ -158,7 +158,7 @@ TEST(LoadingEvents, ThreeRowsLoadInOrderWithProgressAndTheFirstBecomesCurrent) {
     EXPECT_EQ(f.target.log.back(), "select 0");
     EXPECT_EQ(f.window.mapShown, 1);
     ASSERT_EQ(f.window.listLines.size(), 3u);
-    EXPECT_TRUE(f.window.listLines[0].starts_with(" 1,  "));
+    EXPECT_TRUE(f.window.listLines[0].starts_with(" 0,  ")); // titles without a serial
     EXPECT_TRUE(f.window.listLines[0].ends_with("[1 Min]"));
 }
 
@@ -258,7 +258,7 @@ TEST(LoadingMemos, TickedMemosBecomeTheLoadedList) {
 
 TEST(LoadingLines, SecondsBelowAMinute) {
     EXPECT_TRUE(
-        LoadedRecordingLine(12, 1'700'000'000'000, 1'700'000'045'900).ends_with("[45 Sec]"));
+        LoadedRecordingLine("12", 1'700'000'000'000, 1'700'000'045'900).ends_with("[45 Sec]"));
     EXPECT_TRUE(
-        LoadedRecordingLine(12, 1'700'000'000'000, 1'700'000'000'000).starts_with(" 12,  "));
+        LoadedRecordingLine("12", 1'700'000'000'000, 1'700'000'000'000).starts_with(" 12,  "));
 }
