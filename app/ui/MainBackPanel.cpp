@@ -11,6 +11,7 @@
 #include "control/ui/ZVButton.h"
 #include "control/ui/ZVCheckBox.h"
 #include "platform/MountTable.h"
+#include "recorder/RecorderTime.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -292,21 +293,17 @@ public:
         if (search != nullptr && index >= 0 && index < static_cast<int>(search->LogFiles().size()))
             search->LogFiles()[static_cast<std::size_t>(index)] = CInfoLogFile();
     }
+    // Every sample the loader keeps has a valid recorder time, whether or not its GPS fix is.
     std::optional<std::pair<std::int64_t, std::int64_t>>
     LogValidSpan(const std::string& path) override {
         CInfoLogFile log;
-        if (log.Load(path) == 0)
+        if (log.Load(path) == 0 || log.m_nSampleCount <= 0)
             return std::nullopt;
-        std::optional<std::pair<std::int64_t, std::int64_t>> span;
-        for (int i = 0; i < log.m_nSampleCount; ++i) {
-            const LogSample* sample = log.GetSample(i);
-            if (sample == nullptr || sample->byGpsValid == 0)
-                continue;
-            if (!span)
-                span.emplace(sample->llTime, sample->llTime);
-            span->second = sample->llTime;
-        }
-        return span;
+        const LogSample* first = log.GetSample(0);
+        const LogSample* last = log.GetSample(log.m_nSampleCount - 1);
+        if (first == nullptr || last == nullptr)
+            return std::nullopt;
+        return std::pair{first->llTime, last->llTime};
     }
     // The panes that show the preview pictures are not part of this panel yet: no preview.
     bool StartPreviewLoad(std::int64_t, std::int64_t, CLoadHandshake&) override { return false; }
@@ -328,6 +325,9 @@ public:
     int LoadedKind() const override { return host_.LoadedKind(); }
     void SetLoadedKind(int kind) override { host_.SetLoadedKind(kind); }
     void PrepareLoad() override {
+        // The scan's timer 999 must not hide the loading window in the middle of the load.
+        if (ILoadingView* loading = panel_.LoadingView())
+            loading->StopHideTimer();
         if (CMgrPlayControl* play = host_.PlayControl())
             play->StopTimer();
         panel_.StopPlayback(true);
@@ -351,7 +351,8 @@ public:
     void SetMemoButtonsEnabled(bool enabled) override { panel_.SetMemoButtonsEnabled(enabled); }
     void PickRecording(int index) override {
         panel_.StopPlayback(false);
-        panel_.ShowLayout(PaneLayout::Quad, 0);
+        if (panel_.CurrentContext().layout != PaneLayout::Quad)
+            panel_.ShowLayout(PaneLayout::Quad, 0);
         if (CMgrDBSearch* search = host_.Search())
             search->SelectRecording(index);
     }
@@ -372,9 +373,16 @@ public:
         if (CDriveRecInfo* recording = CurrentRecording())
             recording->GotoTime(timeMs);
     }
-    void OnRecordingsLoaded(int) override { panel_.ShowLayout(PaneLayout::Quad, 0); }
+    void OnRecordingsLoaded(int loadedKind) override {
+        // Events keep the time bar at the local time; a normal recording sets its own span
+        // when it becomes current.
+        if (loadedKind == kLoadedEvent)
+            ShowTimeBarAtNow();
+        panel_.ShowLayout(PaneLayout::Quad, 0);
+    }
     void ShowMapForLoad(int) override {}
     void PrepareLogViews() override {
+        ShowTimeBarAtNow();
         panel_.ClearViews();
         panel_.ShowLayout(PaneLayout::Log, 0);
     }
@@ -382,6 +390,10 @@ public:
     void FinishLogLoad() override {}
 
 private:
+    void ShowTimeBarAtNow() {
+        const std::int64_t now = ToRecorderMs(LocalNow());
+        panel_.SetTimeRange(now, now, now);
+    }
     CDriveRecInfo* CurrentRecording() {
         CMgrDBSearch* search = host_.Search();
         CLoadedRecordings* recordings = host_.LoadedRecordings();
