@@ -46,6 +46,10 @@ struct RecordingSpec {
     // The title of channel 2 (and further channels) stamped this many seconds later than that
     // of channel 1, as recorders sometimes do.
     int titleSkewSeconds = 0;
+    // Synchronisation marks every this many milliseconds of recorder time, counted from the
+    // start of the recording (of the group for normal recordings); 0 for none. With marks the
+    // sound is kept quiet between the clicks.
+    int syncMarkPeriodMs = 0;
 };
 
 struct MemoSpec {
@@ -127,6 +131,22 @@ struct WrittenAudio {
     std::vector<std::int64_t> blockTimes;
 };
 
+// One synchronisation mark as written: the picture that flashes on every channel and the sound
+// block in which the click starts, all at one recorder time.
+struct WrittenSyncMark {
+    struct Picture {
+        int channel = 0;
+        std::filesystem::path data; // .vdd
+        int frame = 0;              // index in the file (and in WrittenChannel::frames)
+    };
+    std::int64_t wallMs = 0;
+    // wallMs as the viewer reads the recorder's clock, in the time zone of the writing process.
+    std::int64_t recorderMs = 0;
+    std::vector<Picture> pictures;
+    int audioBlock = -1; // index in WrittenAudio::blockTimes; -1 without sound
+    int audioSample = 0; // the click's first sample within that block (8000 a second)
+};
+
 struct WrittenRecording {
     RecordingKind kind = RecordingKind::Event;
     std::uint32_t serial = 0;
@@ -141,6 +161,7 @@ struct WrittenRecording {
     std::vector<WrittenChannel> channels; // only the channels present
     std::optional<WrittenAudio> audio;
     std::vector<std::filesystem::path> markers; // .edx files
+    std::vector<WrittenSyncMark> syncMarks;     // in time order
 
     const WrittenChannel* Channel(int channel) const {
         for (const WrittenChannel& written : channels)

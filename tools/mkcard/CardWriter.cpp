@@ -7,6 +7,7 @@
 #include "tools/mkcard/FileOutput.h"
 #include "tools/mkcard/LogFile.h"
 #include "tools/mkcard/PictureEncoder.h"
+#include "tools/mkcard/SyncMarks.h"
 #include "tools/mkcard/WallClock.h"
 
 #include <algorithm>
@@ -72,6 +73,9 @@ std::string CheckSpec(const CardSpec& spec) {
             if (r.kind != RecordingKind::Normal || marker.offsetSeconds < 0 ||
                 marker.offsetSeconds >= r.files * r.fileSeconds)
                 return "event markers belong inside a normal group";
+        if (r.syncMarkPeriodMs != 0 &&
+            (r.syncMarkPeriodMs < kMinSyncPeriodMs || r.syncMarkPeriodMs > kMaxSyncPeriodMs))
+            return "synchronisation marks need a period of 500 to 600000 ms";
     }
     for (const MemoSpec& m : spec.memos)
         if (m.audioSeconds < 1 || m.audioSeconds > 60 || m.width < 16 || m.width > 720 ||
@@ -212,7 +216,16 @@ private:
     }
 
     std::int64_t FrameTime(const PlannedRecording& p, int frame) const {
-        return p.startMs + static_cast<std::int64_t>(frame) * 1000 / p.spec->fps;
+        return FrameTimeMs(p.startMs, frame, p.spec->fps);
+    }
+
+    static int FrameCount(const PlannedRecording& p) {
+        return static_cast<int>((p.endMs - p.startMs) * p.spec->fps / 1000);
+    }
+
+    // Where the group of a normal file starts; an event recording is a group of its own.
+    static std::int64_t GroupStart(const PlannedRecording& p) {
+        return p.startMs - p.fileInGroup * p.spec->fileSeconds * 1000LL;
     }
 
     void WriteRecording(int index, const PlannedRecording& p) {
@@ -229,6 +242,8 @@ private:
         written.eventCode = p.kind == RecordingKind::Event ? r.eventCode : 0;
         written.eventCodeEx = p.kind == RecordingKind::Event ? r.eventCodeEx : 0;
         const std::string kindFolder = p.kind == RecordingKind::Event ? "event" : "normal";
+        const SyncMarks marks(GroupStart(p), FrameNumber(p, 0), FrameCount(p), r.fps,
+                              r.syncMarkPeriodMs);
         bool first = true;
         for (int channel = 0; channel < 4; ++channel) {
             if (!ChannelWanted(r.channels, channel))
@@ -244,12 +259,13 @@ private:
             out.codec = r.codec;
             out.width = r.width;
             out.height = r.height;
-            if (!WriteVideo(index, p, out))
+            if (!WriteVideo(index, p, marks, out))
                 return;
             written.channels.push_back(std::move(out));
         }
-        if (r.audio && !WriteAudio(index, p, *r.audio, kindFolder, written))
+        if (r.audio && !WriteAudio(index, p, *r.audio, marks, kindFolder, written))
             return;
+        ListSyncMarks(marks, written);
         if (p.kind == RecordingKind::Normal && p.fileInGroup == 0)
             WriteMarkers(index, written);
         card_.recordings.push_back(std::move(written));
@@ -267,7 +283,7 @@ private:
             return;
         }
         f.phase = Phase::Normal;
-        const std::int64_t groupStart = p.startMs - p.fileInGroup * r.fileSeconds * 1000LL;
+        const std::int64_t groupStart = GroupStart(p);
         for (const MarkerSpec& marker : r.markers) {
             const std::int64_t at = groupStart + marker.offsetSeconds * 1000LL;
             if (f.wallMs >= at && f.wallMs < at + 1000) {
@@ -278,7 +294,8 @@ private:
         }
     }
 
-    bool WriteVideo(int index, const PlannedRecording& p, WrittenChannel& out) {
+    bool WriteVideo(int index, const PlannedRecording& p, const SyncMarks& marks,
+                    WrittenChannel& out) {
         const RecordingSpec& r = *p.spec;
         const IndexForm form = IndexFormFor(spec_.damage, DamageTarget::Video, index, out.channel);
         std::unique_ptr<PictureEncoder> encoder = MakePictureEncoder(r.codec, spec_.quality);
@@ -286,15 +303,15 @@ private:
             return Fail(r.codec == Codec::Mpeg4 ? "the MPEG-4 encoder is not available"
                                                 : "the JPEG encoder is not available");
         FileOutput data(out.data);
-        const int frames = static_cast<int>((p.endMs - p.startMs) * r.fps / 1000);
+        const int frames = FrameCount(p);
         const bool tall = r.height >= 480;
         CodedPicture coded;
         for (int frame = 0; frame < frames; ++frame) {
             FrameFields f = FieldsAt(FrameTime(p, frame));
             ApplyEventMarks(p, f);
             f.sizeCode = PictureSizeCode(r.width, r.height);
-            const BgrPicture scene = DrawScene(r.width, r.height, out.channel,
-                                               FrameNumber(p, frame), TimeText(f.wallMs));
+            const BgrPicture scene = (marks.IsFlash(frame) ? DrawFlash : DrawScene)(
+                r.width, r.height, out.channel, FrameNumber(p, frame), TimeText(f.wallMs));
             const bool forceKey = frame % r.fps == 0;
             if (!encoder->Encode(tall ? StackFields(scene) : scene, forceKey, coded))
                 return Fail("encoding a picture of " + out.data.string() + " failed");
@@ -337,7 +354,7 @@ private:
         return p.fileInGroup * p.spec->fileSeconds * p.spec->fps + frame;
     }
 
-    bool WriteAudio(int index, const PlannedRecording& p, SoundKind kind,
+    bool WriteAudio(int index, const PlannedRecording& p, SoundKind kind, const SyncMarks& marks,
                     const std::string& kindFolder, WrittenRecording& written) {
         const IndexForm form = IndexFormFor(spec_.damage, DamageTarget::Audio, index, 0);
         const SoundSource sound(kind, spec_.seed);
@@ -351,6 +368,7 @@ private:
         std::array<std::uint8_t, kAudioSamplesPerBlock> alaw{};
         for (std::int64_t at = p.startMs; at + 100 <= p.endMs; at += 100) {
             sound.Render((at - cardStart_) * kSampleRate / 1000, pcm);
+            marks.MixSound(at, pcm);
             EncodeALawInto(pcm, alaw);
             const auto record = MakeAudioRecord(static_cast<std::uint32_t>(data.Size()), at);
             records.emplace_back(record.begin(), record.end());
@@ -371,6 +389,29 @@ private:
             return Fail("cannot write " + audio.index.string());
         written.audio = std::move(audio);
         return true;
+    }
+
+    // Where each synchronisation mark of the file went: its flash picture on every channel and
+    // the sound block in which its click starts.
+    static void ListSyncMarks(const SyncMarks& marks, WrittenRecording& written) {
+        for (const SyncMark& mark : marks.Marks()) {
+            WrittenSyncMark listed;
+            listed.wallMs = mark.wallMs;
+            listed.recorderMs = ToRecorderMs(ToSystemTime(mark.wallMs));
+            for (const WrittenChannel& channel : written.channels)
+                listed.pictures.push_back({channel.channel, channel.data, mark.frame});
+            if (written.audio) {
+                const std::vector<std::int64_t>& blocks = written.audio->blockTimes;
+                const auto after = std::upper_bound(blocks.begin(), blocks.end(), mark.wallMs);
+                const std::int64_t into =
+                    after == blocks.begin() ? -1 : mark.wallMs - *std::prev(after);
+                if (into >= 0 && into * kSampleRate / 1000 < std::int64_t{kAudioSamplesPerBlock}) {
+                    listed.audioBlock = static_cast<int>(after - blocks.begin()) - 1;
+                    listed.audioSample = static_cast<int>(into * kSampleRate / 1000);
+                }
+            }
+            written.syncMarks.push_back(std::move(listed));
+        }
     }
 
     // One marker per event and channel, titled with the serial of the normal file that holds

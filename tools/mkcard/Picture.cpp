@@ -53,6 +53,29 @@ const Glyph* FindGlyph(char c) {
 // Base colours of the four cameras: blue, green, red, amber.
 constexpr Colour kChannelColours[4] = {{150, 80, 30}, {60, 130, 40}, {40, 50, 150}, {30, 130, 170}};
 
+constexpr Colour kFlashColour{235, 235, 235};
+
+int CaptionScale(int width) {
+    return std::max(1, width / 180);
+}
+
+std::string CounterText(int channel, int frameNumber) {
+    char counter[32];
+    std::snprintf(counter, sizeof counter, "CH%d #%06d", channel + 1, frameNumber);
+    return counter;
+}
+
+int CaptionWidth(std::string_view counter, std::string_view timeText, int scale) {
+    return std::max(TextWidth(counter, scale), TextWidth(timeText, scale)) + 2 * scale;
+}
+
+// The two caption lines at the top left: "CHn #frame" and the time.
+void DrawCaption(BgrPicture& picture, std::string_view counter, std::string_view timeText,
+                 int scale, Colour colour) {
+    DrawText(picture, scale, scale, scale, counter, colour);
+    DrawText(picture, scale, scale + kCellHeight * scale, scale, timeText, colour);
+}
+
 } // namespace
 
 void FillRect(BgrPicture& picture, int x, int y, int w, int h, Colour colour) {
@@ -106,15 +129,20 @@ BgrPicture DrawScene(int width, int height, int channel, int frameNumber,
     FillRect(picture, postX, height / 4, std::max(3, width / 45), height / 2, {40, 40, 40});
 
     // Caption: a dark box with white text, so it stays readable after compression.
-    const int scale = std::max(1, width / 180);
-    char counter[32];
-    std::snprintf(counter, sizeof counter, "CH%d #%06d", channel + 1, frameNumber);
-    const int lineHeight = kCellHeight * scale;
-    const int boxWidth =
-        std::max(TextWidth(counter, scale), TextWidth(timeText, scale)) + 2 * scale;
-    FillRect(picture, 0, 0, boxWidth, 2 * lineHeight + 2 * scale, {0, 0, 0});
-    DrawText(picture, scale, scale, scale, counter, {255, 255, 255});
-    DrawText(picture, scale, scale + lineHeight, scale, timeText, {255, 255, 255});
+    const int scale = CaptionScale(width);
+    const std::string counter = CounterText(channel, frameNumber);
+    FillRect(picture, 0, 0, CaptionWidth(counter, timeText, scale),
+             2 * kCellHeight * scale + 2 * scale, {0, 0, 0});
+    DrawCaption(picture, counter, timeText, scale, {255, 255, 255});
+    return picture;
+}
+
+BgrPicture DrawFlash(int width, int height, int channel, int frameNumber,
+                     std::string_view timeText) {
+    BgrPicture picture(width, height);
+    FillRect(picture, 0, 0, width, height, kFlashColour);
+    DrawCaption(picture, CounterText(channel, frameNumber), timeText, CaptionScale(width),
+                {0, 0, 0});
     return picture;
 }
 

@@ -42,6 +42,11 @@ void FillRect(BgrPicture& picture, int x, int y, int w, int h, Colour colour);
 BgrPicture DrawScene(int width, int height, int channel, int frameNumber,
                      std::string_view timeText);
 
+// A synchronisation flash: the whole picture nearly white, with the same caption in black, so
+// that it differs from every scene picture by its mean brightness even after coarse coding.
+BgrPicture DrawFlash(int width, int height, int channel, int frameNumber,
+                     std::string_view timeText);
+
 // The recorder's layout of a tall (interlaced) picture: the first field (even rows) in the top
 // half, the second field (odd rows) in the bottom half.
 BgrPicture StackFields(const BgrPicture& progressive);

@@ -1,5 +1,6 @@
 #include "tools/mkcard/SpecText.h"
 
+#include "tools/mkcard/SyncMarks.h"
 #include "tools/mkcard/WallClock.h"
 
 #include <charconv>
@@ -116,6 +117,14 @@ std::string RecordingOption(std::string_view key, std::string_view value, Record
     }
     if (key == "skew")
         return ParseNumber(value, 0, 59, r.titleSkewSeconds) ? "" : bad();
+    if (key == "sync") {
+        if (value == "0") {
+            r.syncMarkPeriodMs = 0;
+            return {};
+        }
+        return ParseNumber(value, kMinSyncPeriodMs, kMaxSyncPeriodMs, r.syncMarkPeriodMs) ? ""
+                                                                                          : bad();
+    }
     if (r.kind == RecordingKind::Event) {
         if (key == "pre")
             return ParseNumber(value, 0, 600, r.preSeconds) ? "" : bad();
@@ -355,6 +364,28 @@ CardSpec DemoSpec() {
     )";
     ApplySpecText(kDemo, spec);
     return spec;
+}
+
+CardSpec SyncMarkSpec() {
+    CardSpec spec;
+    const char* const kSync = R"(
+        model 21
+        seed 2024
+        start 2024-05-17 09:30:00
+        # Four cameras of full-size MPEG-4 pictures at 30 a second with sound; every 2 s all
+        # pictures flash and the sound clicks. The normal group crosses a file change.
+        event pre=6 post=10 code=1 size=720x480 fps=30 audio=tone sync=2000
+        normal files=2 seconds=8 size=720x480 fps=30 audio=tone sync=2000
+        logs auto
+    )";
+    ApplySpecText(kSync, spec);
+    return spec;
+}
+
+void AddSyncMarks(CardSpec& spec, int periodMs) {
+    for (RecordingSpec& recording : spec.recordings)
+        if (recording.syncMarkPeriodMs == 0)
+            recording.syncMarkPeriodMs = periodMs;
 }
 
 CardSpec DefaultSpec() {

@@ -7,13 +7,15 @@
 //   event  [start=S] [pre=10] [post=5] [code=1] [ext=0] PICTURE... [audio=tone|voice|none]
 //          [skew=0]
 //   normal [start=S] [files=1] [seconds=60] [marker=OFFSET:CODE[/EXT]]... PICTURE... [audio=..]
-//          PICTURE: [codec=mpeg4|jpeg] [size=360x240] [fps=5] [channels=1234]
+//          PICTURE: [codec=mpeg4|jpeg] [size=360x240] [fps=5] [channels=1234] [sync=MS]
 //   memo   [start=S] [channels=1234] [size=720x480] [seconds=5] [sound=voice|tone]
 //   damage KIND TARGET [bytes=N]
 //          KIND: index-missing index-cut-short trailer-damaged old-trailer records-66 data-cut
 //                short-data short-index unreadable-data unreadable-index
 //          TARGET: video=REC:CH (CH 1-4) audio=REC log=N memo-audio=N memo-picture=N:CH
 //
+// sync=MS puts a synchronisation mark (all pictures flash, the sound clicks) every MS
+// milliseconds (500-600000, 0 for none) into the recording, counted from its start.
 // Times S are seconds after the card's start; REC counts the written recordings from 0, with
 // every file of a normal group counted on its own.
 #pragma once
@@ -33,6 +35,11 @@ std::string ApplySpecText(std::string_view text, CardSpec& spec);
 // A small but complete card: event recordings of several kinds, two groups of normal
 // recording with an event marker, memos and logs, all four channels.
 CardSpec DemoSpec();
+// The synchronisation card: four cameras of 720 x 480 MPEG-4 at 30 pictures a second with sound,
+// an event recording and a normal group of two files, with a mark every 2 s.
+CardSpec SyncMarkSpec();
+// Marks every periodMs in each recording that has none yet.
+void AddSyncMarks(CardSpec& spec, int periodMs);
 // What mkcard writes without a description: one event and a normal group of two files.
 CardSpec DefaultSpec();
 

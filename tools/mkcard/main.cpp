@@ -1,5 +1,6 @@
 // mkcard: writes a realistic recorder card tree for tests and demonstrations.
 #include "tools/mkcard/CardWriter.h"
+#include "tools/mkcard/Picture.h"
 #include "tools/mkcard/SpecText.h"
 #include "tools/mkcard/WallClock.h"
 
@@ -16,12 +17,18 @@ namespace {
 using namespace trevix::mkcard;
 
 constexpr const char* kUsage =
-    "usage: mkcard ROOT [--demo] [--spec FILE] [--add LINE]... [--model N] [--seed S]\n"
-    "              [--start \"YYYY-MM-DD HH:MM:SS\"] [--list]\n"
+    "usage: mkcard ROOT [--demo] [--sync-marks] [--spec FILE] [--add LINE]... [--model N]\n"
+    "              [--seed S] [--start \"YYYY-MM-DD HH:MM:SS\"] [--list]\n"
     "Writes a recorder card tree under ROOT. --demo starts from the demonstration card, --spec\n"
     "reads a description file and --add applies one description line (see SpecText.h for the\n"
     "directives: event, normal, memo, log, damage, ...). Without --demo, --spec or --add it\n"
-    "writes one event recording, two minutes of normal recording and a memo.\n";
+    "writes one event recording, two minutes of normal recording and a memo.\n"
+    "--sync-marks puts a synchronisation mark every 2 s into every recording (all pictures\n"
+    "flash, the sound clicks); alone it writes the synchronisation card: four cameras of\n"
+    "720x480 MPEG-4 at 30 pictures a second with sound. --list prints the video files and the\n"
+    "marks (recorder time, then file and picture index of each flash).\n";
+
+constexpr int kSyncPeriodMs = 2000;
 
 std::string ReadText(const std::string& path, bool& ok) {
     std::ifstream in(path, std::ios::binary);
@@ -50,7 +57,7 @@ int main(int argc, char** argv) {
         return args.empty() ? 2 : 0;
     }
     const std::filesystem::path root = args[0];
-    bool demo = false, described = false, list = false;
+    bool demo = false, described = false, list = false, sync = false;
     std::vector<std::string> lines; // applied after the base description, in order
     std::vector<std::string> overrides;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -58,6 +65,8 @@ int main(int argc, char** argv) {
         const bool hasValue = i + 1 < args.size();
         if (arg == "--demo") {
             demo = true;
+        } else if (arg == "--sync-marks") {
+            sync = true;
         } else if (arg == "--list") {
             list = true;
         } else if (arg == "--spec" && hasValue) {
@@ -80,13 +89,18 @@ int main(int argc, char** argv) {
         }
     }
 
-    CardSpec spec = demo ? DemoSpec() : described ? CardSpec{} : DefaultSpec();
+    CardSpec spec = demo        ? DemoSpec()
+                    : described ? CardSpec{}
+                    : sync      ? SyncMarkSpec()
+                                : DefaultSpec();
     for (const std::vector<std::string>* group : {&lines, &overrides})
         for (const std::string& text : *group)
             if (const std::string error = ApplySpecText(text, spec); !error.empty()) {
                 std::fprintf(stderr, "mkcard: %s\n", error.c_str());
                 return 2;
             }
+    if (sync)
+        AddSyncMarks(spec, kSyncPeriodMs);
 
     const WrittenCard card = WriteCard(spec, root);
     if (!card.Ok()) {
@@ -96,9 +110,16 @@ int main(int argc, char** argv) {
     std::size_t channelFiles = 0;
     for (const WrittenRecording& recording : card.recordings) {
         channelFiles += recording.channels.size();
-        if (list)
-            for (const WrittenChannel& channel : recording.channels)
-                std::printf("%s\n", channel.data.string().c_str());
+        if (!list)
+            continue;
+        for (const WrittenChannel& channel : recording.channels)
+            std::printf("%s\n", channel.data.string().c_str());
+        for (const WrittenSyncMark& mark : recording.syncMarks) {
+            std::printf("sync %s", TimeText(mark.wallMs).c_str());
+            for (const WrittenSyncMark::Picture& picture : mark.pictures)
+                std::printf(" %s:%d", picture.data.string().c_str(), picture.frame);
+            std::printf("\n");
+        }
     }
     std::printf("%s: %zu recordings (%zu video files), %zu memos, %zu logs, %zu damaged, "
                 "%.1f MB\n",
