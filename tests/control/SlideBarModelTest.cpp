@@ -128,13 +128,14 @@ TEST(SlideBarDragTest, MovesAreKeptWithinTheTrackAndIgnoredWithoutAPress) {
 
 TEST(SlideBarDragTest, StandingStillOnAPixelBetweenValuesReportsOnce) {
     SlideBarModel bar(TimeBarGeometry());
-    bar.SetRange(0, 3600); // about six values per pixel
-    EXPECT_TRUE(bar.Press(15));
-    EXPECT_EQ(bar.Position(), 5);
-    EXPECT_EQ(bar.PixelOfValue(5), 14); // the value's own pixel lies left of the mouse
-    EXPECT_FALSE(bar.Move(15));
-    EXPECT_FALSE(bar.Move(15));
-    EXPECT_TRUE(bar.Move(16));
+    bar.SetRange(0, 3600);       // about six values per pixel
+    EXPECT_TRUE(bar.Press(100)); // away from the thumb: it jumps there
+    EXPECT_EQ(bar.Position(), 499);
+    EXPECT_EQ(bar.PixelOfValue(499), 99); // the value's own pixel lies left of the mouse
+    EXPECT_FALSE(bar.Move(100));
+    EXPECT_FALSE(bar.Move(100));
+    EXPECT_TRUE(bar.Move(101));
+    EXPECT_EQ(bar.Position(), 505);
 }
 
 TEST(SlideBarMarksTest, EachValueOnceAndOnlyMarksInsideTheRangeShow) {
