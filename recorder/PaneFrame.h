@@ -46,6 +46,22 @@ inline PaneFrame EmptyPaneFrame(int pane) {
     return frame;
 }
 
+// The fields of a picture record a pane shows (codes, type, size, G values, car signals, raw
+// speed, flags, time and GPS block); pixels, size, indices and file name are the caller's.
+inline void CopyRecordFields(const FRAMEINFOVIDEO& record, PaneFrame& frame) {
+    frame.eventCode = record.byEventCode;
+    frame.frameType = record.byType;
+    frame.frameSize = static_cast<int>(record.dwSize);
+    frame.gX = record.fGx;
+    frame.gY = record.fGy;
+    frame.gZ = record.fGz;
+    frame.aux = record.byAux;
+    frame.speedRaw = record.wSpeedRaw;
+    frame.flags = record.byFlags;
+    frame.time = record.stTime;
+    frame.gps = record.gps;
+}
+
 // The video panes as the recording sees them. Pane index = channel in the quad and single
 // layouts. Called on the thread that steps the recording.
 class IPaneView {
