@@ -74,10 +74,12 @@ int SlideBarModel::UsableLength() const {
 
 int SlideBarModel::PixelOfValue(std::int32_t value) const {
     const double span = static_cast<double>(maximum_) - static_cast<double>(minimum_);
+    // Multiplying before dividing keeps whole results whole (250 of 620 over 620 pixels is
+    // 250, not 249.99...) before the truncation.
     double offset = 0.0;
     if (span > 0.0)
         offset =
-            (static_cast<double>(value) - static_cast<double>(minimum_)) / span * UsableLength();
+            (static_cast<double>(value) - static_cast<double>(minimum_)) * UsableLength() / span;
     return TruncateToInt32(geometry_.leftMargin + offset) + HalfThumb();
 }
 
@@ -86,9 +88,8 @@ std::int32_t SlideBarModel::ValueOfPixel(int pixel) const {
     if (usable <= 0)
         return minimum_;
     const double span = static_cast<double>(maximum_) - static_cast<double>(minimum_);
-    const double fraction =
-        static_cast<double>(pixel - HalfThumb() - geometry_.leftMargin) / usable;
-    return TruncateToInt32(fraction * span + minimum_);
+    const double offset = static_cast<double>(pixel) - HalfThumb() - geometry_.leftMargin;
+    return TruncateToInt32(offset * span / usable + minimum_);
 }
 
 bool SlideBarModel::Press(int x) {

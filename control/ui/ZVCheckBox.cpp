@@ -1,5 +1,6 @@
 #include "control/ui/ZVCheckBox.h"
 
+#include "control/ui/UiThread.h"
 #include "control/ui/ZVButton.h"
 
 #include <QEvent>
@@ -19,6 +20,8 @@ void CZVCheckBox::SetSkinPicture(const QImage& picture) {
 }
 
 void CZVCheckBox::SetState(int state) {
+    if (HandedToOwnThread(this, [this, state] { SetState(state); }))
+        return;
     const int normalised = state != 0 ? 1 : 0;
     if (state_ == normalised)
         return;

@@ -1,5 +1,6 @@
 // Skinned two-state box (the mute box): three cells, on, off and disabled. A left press
-// toggles it and tells the parent the new state.
+// toggles it and tells the parent the new state; a disabled box takes no press. The mute box is
+// created from skin item 48 with control id 1123; its state is "sound on" (1) or muted (0).
 #pragma once
 
 #include "app/ui/SkinnedControl.h"
@@ -24,7 +25,8 @@ public:
     int ControlId() const override { return controlId_; }
     QWidget* Widget() override { return this; }
 
-    // 1 on, 0 off. Setting it from outside repaints but does not notify.
+    // 1 on, 0 off. Setting it from outside repaints but does not notify; from another thread
+    // (a mixer notice) the state is handed to the box's thread.
     void SetState(int state);
     int State() const { return state_; }
 

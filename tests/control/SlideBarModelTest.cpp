@@ -43,6 +43,15 @@ TEST(SlideBarMappingTest, EveryEndPixelMapsBackToItsValue) {
     }
 }
 
+TEST(SlideBarMappingTest, OneValuePerPixelLosesNothingToRounding) {
+    SlideBarModel bar(TimeBarGeometry());
+    bar.SetRange(0, 620);
+    for (int value = 0; value <= 620; ++value) {
+        EXPECT_EQ(bar.PixelOfValue(value), 14 + value) << value;
+        EXPECT_EQ(bar.ValueOfPixel(14 + value), value) << value;
+    }
+}
+
 TEST(SlideBarMappingTest, FullThirtyTwoBitRangeDoesNotOverflow) {
     SlideBarModel bar(TimeBarGeometry());
     constexpr auto low = std::numeric_limits<std::int32_t>::min();
