@@ -22,22 +22,23 @@ std::int32_t TruncateToInt32(double value) {
     return static_cast<std::int32_t>(std::clamp(std::trunc(value), low, high));
 }
 
-} // namespace
-
-SlideBarGeometry VolumeBarGeometry() {
+// A 12 pixels high track across the bar at y 3, with the default margins and thumb.
+SlideBarGeometry TrackAcross(int width) {
     SlideBarGeometry geometry;
     geometry.trackY = kTrackY;
-    geometry.trackWidth = kVolumeTrackWidth;
+    geometry.trackWidth = width;
     geometry.trackHeight = kTrackHeight;
     return geometry;
 }
 
+} // namespace
+
+SlideBarGeometry VolumeBarGeometry() {
+    return TrackAcross(kVolumeTrackWidth);
+}
+
 SlideBarGeometry TimeBarGeometry() {
-    SlideBarGeometry geometry;
-    geometry.trackY = kTrackY;
-    geometry.trackWidth = kTimeTrackWidth;
-    geometry.trackHeight = kTrackHeight;
-    return geometry;
+    return TrackAcross(kTimeTrackWidth);
 }
 
 SlideBarModel::SlideBarModel(const SlideBarGeometry& geometry) : geometry_(geometry) {}
