@@ -108,18 +108,6 @@ TEST(MkcardSyncMarks, DescribedBySpecTextAndChecked) {
     TempDir dir;
     spec.recordings[0].syncMarkPeriodMs = 100;
     EXPECT_FALSE(WriteCard(spec, dir.Path()).Ok());
-
-    const CardSpec sync = SyncMarkSpec();
-    ASSERT_FALSE(sync.recordings.empty());
-    for (const RecordingSpec& r : sync.recordings) {
-        EXPECT_EQ(r.channels, (std::array<bool, 4>{true, true, true, true}));
-        EXPECT_EQ(r.codec, Codec::Mpeg4);
-        EXPECT_EQ(r.width, 720);
-        EXPECT_EQ(r.height, 480);
-        EXPECT_EQ(r.fps, 30);
-        EXPECT_TRUE(r.audio.has_value());
-        EXPECT_EQ(r.syncMarkPeriodMs, 2000);
-    }
 }
 
 double MeanBrightness(const DecodedFrame& picture) {

@@ -345,9 +345,19 @@ std::string ApplySpecText(std::string_view text, CardSpec& spec) {
     return {};
 }
 
-CardSpec DemoSpec() {
+namespace {
+
+// A card of a built-in description, which is known to be valid.
+CardSpec BuiltInSpec(std::string_view text) {
     CardSpec spec;
-    const char* const kDemo = R"(
+    ApplySpecText(text, spec);
+    return spec;
+}
+
+} // namespace
+
+CardSpec DemoSpec() {
+    return BuiltInSpec(R"(
         model 21
         seed 2024
         start 2024-05-17 09:30:00
@@ -361,14 +371,11 @@ CardSpec DemoSpec() {
         memo channels=1234
         memo channels=13 size=360x240 sound=tone
         logs auto
-    )";
-    ApplySpecText(kDemo, spec);
-    return spec;
+    )");
 }
 
 CardSpec SyncMarkSpec() {
-    CardSpec spec;
-    const char* const kSync = R"(
+    return BuiltInSpec(R"(
         model 21
         seed 2024
         start 2024-05-17 09:30:00
@@ -377,9 +384,7 @@ CardSpec SyncMarkSpec() {
         event pre=6 post=10 code=1 size=720x480 fps=30 audio=tone sync=2000
         normal files=2 seconds=8 size=720x480 fps=30 audio=tone sync=2000
         logs auto
-    )";
-    ApplySpecText(kSync, spec);
-    return spec;
+    )");
 }
 
 void AddSyncMarks(CardSpec& spec, int periodMs) {
@@ -389,9 +394,7 @@ void AddSyncMarks(CardSpec& spec, int periodMs) {
 }
 
 CardSpec DefaultSpec() {
-    CardSpec spec;
-    ApplySpecText("event pre=5 post=5\nnormal files=2\nmemo\n", spec);
-    return spec;
+    return BuiltInSpec("event pre=5 post=5\nnormal files=2\nmemo\n");
 }
 
 } // namespace trevix::mkcard
