@@ -1,0 +1,108 @@
+// The viewer as it starts: the application object brings up a main frame holding the real main
+// panel, from a start directory with the generated skin. The folder browser, the desktop, the
+// mount table and the system volume are stand-ins, and message boxes are caught.
+#pragma once
+
+#include "app/ViewerConfig.h"
+#include "app/ui/MainBackPanel.h"
+#include "app/ui/TrevixApp.h"
+#include "tests/ui/MainFrameFakes.h"
+#include "tests/ui/WndSearchTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trevix::test {
+
+// Answers the folder browser with a set folder (nullopt: the user cancels).
+class AnsweringFolderBrowser final : public IFolderBrowser {
+public:
+    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override {
+        ++asked;
+        return answer;
+    }
+    std::optional<QString> answer;
+    int asked = 0;
+};
+
+class CaughtUrlOpener final : public IUrlOpener {
+public:
+    bool Open(const QUrl& url) override {
+        opened.push_back(url);
+        return openSucceeds;
+    }
+    std::vector<QUrl> opened;
+    bool openSucceeds = false;
+};
+
+class MainPanelInFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { Start(0); }
+    void TearDown() override { app_.reset(); }
+
+    // Starts the viewer with the given Vender; a running one is ended first.
+    void Start(int vendor) {
+        app_.reset();
+        panel_ = nullptr;
+        const std::filesystem::path start = temp_.Path() / "start";
+        std::filesystem::create_directories(start);
+        for (const char* name : {"trevix.dsc", "trevix.chk"}) {
+            const std::filesystem::path to = start / name;
+            if (!std::filesystem::exists(to))
+                std::filesystem::copy_file(SkinDescription().parent_path() / name, to);
+        }
+        std::ofstream(start / "vedoredu.ini") << "[GUI]\r\nVender=" << vendor << "\r\n";
+        config_ = std::make_unique<ViewerConfig>(
+            UserFolders{start, temp_.Path() / "appdata", temp_.Path(), temp_.Path()},
+            [] { return 1; });
+
+        AppStartOptions options;
+        options.workingDirectory = start;
+        options.messages = &parts_.messages;
+        options.lockPath = QString::fromStdString((temp_.Path() / "DR_BRESKA").string());
+        options.adjustFrame = [this](MainFrameSetup& setup) {
+            MainFrameSetup fake = parts_.Setup(setup.vendor);
+            fake.makePanel = [this](CMainFrame& frame) -> std::unique_ptr<IMainPanel> {
+                PanelServices services{&parts_.messages, &browser_, &urls_, nullptr};
+                auto made =
+                    std::make_unique<CMainBackPanel>(MakeFramePanelHost(frame), services, &frame);
+                panel_ = made.get();
+                return made;
+            };
+            setup = std::move(fake);
+        };
+        app_ = std::make_unique<CTrevixApp>(std::move(options), config_.get());
+        ASSERT_TRUE(app_->InitInstance());
+        frame_ = app_->MainFrame();
+        ASSERT_NE(frame_, nullptr);
+        ASSERT_NE(panel_, nullptr);
+    }
+
+    // Opens the card through the folder browser, as the Open key does.
+    void OpenCard(const TempDir& card) {
+        browser_.answer = QString::fromStdString(card.Str());
+        frame_->RunAccelerator(cmd::kKeyOpen);
+    }
+
+    CWndSearch& Window() const { return *panel_->SearchWindow(); }
+    const std::vector<std::pair<std::string, std::string>>& Messages() const {
+        return parts_.messages.shown;
+    }
+
+    TempDir temp_;
+    std::unique_ptr<ViewerConfig> config_;
+    FakeFrameParts parts_;
+    AnsweringFolderBrowser browser_;
+    CaughtUrlOpener urls_;
+    std::unique_ptr<CTrevixApp> app_;
+    CMainFrame* frame_ = nullptr;
+    CMainBackPanel* panel_ = nullptr;
+};
+
+} // namespace trevix::test
