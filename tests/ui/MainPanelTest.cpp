@@ -6,12 +6,11 @@
 #include "control/ui/ZVButton.h"
 #include "control/ui/ZVCheckBox.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
+#include "tests/ui/MainPanelDroppedMenu.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -219,33 +218,6 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButtons 
 void Click(QWidget* widget, QPoint pos = QPoint(3, 3)) {
     SendMouse(widget, QEvent::MouseButtonPress, pos, Qt::LeftButton);
     SendMouse(widget, QEvent::MouseButtonRelease, pos, Qt::NoButton);
-}
-
-// Runs inspect on the menu that open drops down, then closes it; false when none appeared.
-bool WithDroppedMenu(const std::function<void()>& open,
-                     const std::function<void(QMenu&)>& inspect) {
-    bool seen = false;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu != nullptr && menu->isVisible()) {
-            poll.stop();
-            seen = true;
-            inspect(*menu);
-            menu->close();
-        } else if (clock.elapsed() > 10000) {
-            poll.stop();
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (qobject_cast<QMenu*>(widget) != nullptr && widget->isVisible())
-                    widget->close();
-        }
-    });
-    poll.start();
-    open();
-    return seen;
 }
 
 struct ShownItem {
