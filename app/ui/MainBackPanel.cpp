@@ -650,8 +650,11 @@ void CMainBackPanel::paintEvent(QPaintEvent*) {
 }
 
 void CMainBackPanel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && event->position().y() < kDragRows) {
-        dragOffset_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
+    if (event->button() == Qt::LeftButton) {
+        // Only the top rows drag; below them the press stays with the panel so that the frame
+        // behind it does not start a drag either.
+        if (event->position().y() < kDragRows)
+            dragOffset_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
         event->accept();
         return;
     }
