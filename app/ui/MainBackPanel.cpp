@@ -202,9 +202,12 @@ private:
     CLoadHandshake& handshake_;
 };
 
-// The panel's buttons that a shown memo disables.
-constexpr std::array<int, 13> kMemoButtons = {1010, 1011, 1012, 1015, 1016, 1017, 1018,
-                                              1114, 1119, 1120, 1121, 1122, 1147};
+// The buttons a shown memo disables (stepping, zoom, 4x4: a memo is one picture per camera),
+// and those its Close enables again (the quad and camera buttons too).
+constexpr std::array<int, 9> kMemoDisabledButtons = {1010, 1011, 1012, 1015, 1016,
+                                                     1017, 1018, 1114, 1147};
+constexpr std::array<int, 13> kMemoEnabledButtons = {1010, 1011, 1012, 1015, 1016, 1017, 1018,
+                                                     1114, 1119, 1120, 1121, 1122, 1147};
 
 } // namespace
 
@@ -501,7 +504,9 @@ ILoadingView* CMainBackPanel::LoadingView() {
 }
 
 void CMainBackPanel::SetMemoButtonsEnabled(bool enabled) {
-    for (const int id : kMemoButtons)
+    const std::span<const int> ids =
+        enabled ? std::span<const int>(kMemoEnabledButtons) : kMemoDisabledButtons;
+    for (const int id : ids)
         if (CZVButton* button = Button(id))
             button->setEnabled(enabled);
 }

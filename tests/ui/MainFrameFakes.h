@@ -72,6 +72,13 @@ protected:
     }
 };
 
+// A line of /proc/self/mountinfo for a mount point; vfat counts as a removable card below.
+inline std::string MountLine(int id, const std::string& point, const std::string& fsType = "vfat") {
+    return std::to_string(id) + " 1 8:" + std::to_string(id) + " / " + point + " rw - " + fsType +
+           " /dev/sd" + std::to_string(id) + " rw\n";
+}
+inline const std::string kRootMountLine = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+
 // A mount table given as mountinfo text.
 class TextMountTable final : public IMountTable {
 public:

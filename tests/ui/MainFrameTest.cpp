@@ -35,12 +35,8 @@ std::filesystem::path ScreenshotFolder() {
     return folder;
 }
 
-std::string MountLine(int id, const std::string& point, const std::string& fsType = "vfat") {
-    return std::to_string(id) + " 1 8:" + std::to_string(id) + " / " + point + " rw - " + fsType +
-           " /dev/sd" + std::to_string(id) + " rw\n";
-}
-
-const std::string kRootLine = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+using test::kRootMountLine;
+using test::MountLine;
 
 TEST(MainFrame, FixedFramelessCentredWithRoundedCorners) {
     FakeFrameParts parts;
@@ -215,7 +211,8 @@ protected:
         written = mkcard::WriteCard(spec, cardDir.Path());
         ASSERT_TRUE(written.Ok()) << written.error;
         cardRoot = cardDir.Str();
-        parts.mounts->Set(kRootLine + MountLine(17, cardRoot) + MountLine(33, "/media/u/OTHER"));
+        parts.mounts->Set(kRootMountLine + MountLine(17, cardRoot) +
+                          MountLine(33, "/media/u/OTHER"));
 
         frame = std::make_unique<CMainFrame>(parts.Setup());
         ASSERT_TRUE(frame->Create());
@@ -257,7 +254,7 @@ protected:
 };
 
 TEST_F(CardRemovalTest, RemovingTheCardStopsPlaybackEmptiesTheListsAndSaysSo) {
-    Remove(kRootLine + MountLine(33, "/media/u/OTHER"));
+    Remove(kRootMountLine + MountLine(33, "/media/u/OTHER"));
     EXPECT_EQ(frame->PlayControl().PlayState(), kPlayStopped);
     EXPECT_FALSE(frame->PlayControl().TimerActive());
     EXPECT_EQ(parts.panel->fileListCloses, 1);
@@ -270,31 +267,32 @@ TEST_F(CardRemovalTest, RemovingTheCardStopsPlaybackEmptiesTheListsAndSaysSo) {
     EXPECT_EQ(parts.messages.shown[0].second, "Media has been removed.");
 
     // Once the root is gone, further removals say nothing.
-    Remove(kRootLine);
+    Remove(kRootMountLine);
     EXPECT_EQ(parts.messages.shown.size(), 1u);
 }
 
 TEST_F(CardRemovalTest, AnotherDriveGoingChangesNothing) {
-    Remove(kRootLine + MountLine(17, cardRoot));
+    Remove(kRootMountLine + MountLine(17, cardRoot));
     ExpectUntouched();
     // A new mount appearing changes nothing either.
-    Remove(kRootLine + MountLine(17, cardRoot) + MountLine(40, "/media/u/NEW"));
+    Remove(kRootMountLine + MountLine(17, cardRoot) + MountLine(40, "/media/u/NEW"));
     ExpectUntouched();
 }
 
 TEST_F(CardRemovalTest, NothingWhileACardDialogRuns) {
     frame->ModalDialogFlag = 1;
-    Remove(kRootLine + MountLine(33, "/media/u/OTHER"));
+    Remove(kRootMountLine + MountLine(33, "/media/u/OTHER"));
     ExpectUntouched();
 }
 
 TEST_F(CardRemovalTest, AFolderBelowTheRemovedMountCountsAsTheCard) {
     // A backup folder on the drive that goes is treated like the card.
     frame->Search().SetRootPath(cardRoot + "/backup/2024");
-    parts.mounts->Set(kRootLine + MountLine(17, cardRoot) + MountLine(50, cardRoot + "/other"));
+    parts.mounts->Set(kRootMountLine + MountLine(17, cardRoot) +
+                      MountLine(50, cardRoot + "/other"));
     frame->CheckMounts();
     ASSERT_TRUE(parts.messages.shown.empty()); // only a mount appeared
-    Remove(kRootLine);
+    Remove(kRootMountLine);
     ASSERT_EQ(parts.messages.shown.size(), 1u);
     EXPECT_FALSE(frame->PlayControl().TimerActive());
 }

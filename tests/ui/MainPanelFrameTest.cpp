@@ -7,7 +7,6 @@
 #include "tests/ui/MainPanelInFrame.h"
 
 #include <QKeyEvent>
-#include <QShortcut>
 
 #include <gtest/gtest.h>
 
@@ -55,17 +54,6 @@ TEST_F(MainPanelFrameTest, ExitButtonClosesTheMainWindow) {
 
 namespace {
 
-// Runs the frame's shortcut of keys as pressing them does.
-bool PressKeys(CMainFrame& frame, const QKeySequence& keys) {
-    for (QShortcut* shortcut : frame.findChildren<QShortcut*>()) {
-        if (shortcut->key() == keys) {
-            emit shortcut->activated();
-            return true;
-        }
-    }
-    return false;
-}
-
 void SendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
     const QPointF local(at);
     QMouseEvent event(type, local, widget.mapToGlobal(local), Qt::LeftButton, buttons,
@@ -80,25 +68,24 @@ TEST_F(MainPanelFrameTest, KeysOfTheFrameRunTheirCommandsOnTheRealLists) {
     WriteTestCard(card, "event fps=1 size=360x240 audio=none\n"
                         "log start=0 seconds=30\nlog start=100 seconds=30\n");
     browser_.answer = QString::fromStdString(card.Str());
-    ASSERT_TRUE(PressKeys(*frame_, QKeySequence(Qt::ControlModifier | Qt::Key_O)));
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::Key_O)));
     EXPECT_EQ(browser_.asked, 1);
     ASSERT_EQ(Window().List(SearchList::Log).RowCount(), 2);
 
     // Ctrl+L shows the log list; Ctrl+A and Ctrl+Shift+A tick and untick its rows.
-    ASSERT_TRUE(PressKeys(*frame_, QKeySequence(Qt::ControlModifier | Qt::Key_L)));
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::Key_L)));
     EXPECT_EQ(Window().VisibleList(), SearchList::Log);
-    ASSERT_TRUE(PressKeys(*frame_, QKeySequence(Qt::ControlModifier | Qt::Key_A)));
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::Key_A)));
     EXPECT_EQ(Window().List(SearchList::Log).CheckedRows(), (std::vector<int>{0, 1}));
     EXPECT_TRUE(Window().List(SearchList::Event).CheckedRows().empty());
-    ASSERT_TRUE(
-        PressKeys(*frame_, QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_A)));
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_A)));
     EXPECT_TRUE(Window().List(SearchList::Log).CheckedRows().empty());
     // Ctrl+E goes back to the events.
-    ASSERT_TRUE(PressKeys(*frame_, QKeySequence(Qt::ControlModifier | Qt::Key_E)));
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::Key_E)));
     EXPECT_EQ(Window().VisibleList(), SearchList::Event);
 
     // F1 without a help file beside the viewer.
-    ASSERT_TRUE(PressKeys(*frame_, QKeySequence(Qt::Key_F1)));
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::Key_F1)));
     EXPECT_EQ(Messages(), (std::vector<std::pair<std::string, std::string>>{
                               {"Trevix", "No help file(*.chm)"}}));
 }
@@ -106,7 +93,7 @@ TEST_F(MainPanelFrameTest, KeysOfTheFrameRunTheirCommandsOnTheRealLists) {
 TEST_F(MainPanelFrameTest, HelpMenuKeyDependsOnTheVendor) {
     frame_->show();
     const auto dropsHelp = [&](const QKeySequence& keys) {
-        return WithDroppedMenu([&] { PressKeys(*frame_, keys); },
+        return WithDroppedMenu([&] { PressKeys(keys); },
                                [](QMenu& menu) { EXPECT_EQ(menu.actions().size(), 3); });
     };
     EXPECT_TRUE(dropsHelp(QKeySequence(Qt::AltModifier | Qt::Key_H)));

@@ -9,6 +9,9 @@
 #include "tests/ui/MainFrameFakes.h"
 #include "tests/ui/WndSearchTestSupport.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -88,6 +91,17 @@ protected:
     void OpenCard(const TempDir& card) {
         browser_.answer = QString::fromStdString(card.Str());
         frame_->RunAccelerator(cmd::kKeyOpen);
+    }
+
+    // Runs the frame's shortcut for keys as pressing them does; false when no key has it.
+    bool PressKeys(const QKeySequence& keys) {
+        for (QShortcut* shortcut : frame_->findChildren<QShortcut*>()) {
+            if (shortcut->key() == keys) {
+                emit shortcut->activated();
+                return true;
+            }
+        }
+        return false;
     }
 
     CWndSearch& Window() const { return *panel_->SearchWindow(); }

@@ -239,7 +239,9 @@ TEST_F(MainPanelLoadTest, TickedMemoIsListedWithoutWorkerAndItsCloseRestoresTheB
     EXPECT_EQ(frame_->Recordings().Count(), 0);
     for (const int id : {cmd::kFastBackPlay, cmd::kNextFrame, cmd::kThumbnail, cmd::kDefaultGraph})
         EXPECT_FALSE(panel_->Button(id)->isEnabled()) << id;
-    EXPECT_TRUE(panel_->Button(cmd::kPlay)->isEnabled());
+    // Play, the quad and the camera buttons stay for the memo's pictures and sound.
+    for (const int id : {cmd::kPlay, cmd::kQuad, cmd::kFrontView, cmd::kRearView})
+        EXPECT_TRUE(panel_->Button(id)->isEnabled()) << id;
 
     Click(*Window().Button(kClose));
     EXPECT_EQ(LoadedKind(), kLoadedNone);
@@ -309,4 +311,55 @@ TEST_F(MainPanelLoadTest, CancelDuringALogLoadIsReportedAndLoadsNothing) {
               (std::pair<std::string, std::string>{"LOG File Loading", "Log Loading Cancel"}));
     EXPECT_EQ(LoadedKind(), kLoadedNone);
     EXPECT_TRUE(frame_->Search().LogFiles().empty());
+}
+
+TEST_F(MainPanelLoadTest, RemovingTheCardWhileItPlaysUnloadsAndEmptiesTheLists) {
+    parts_.mounts->Set(kRootMountLine + MountLine(17, Card().dir.Str()));
+    frame_->CheckMounts(); // the card's mount is seen arriving
+    ClickRow(SearchList::Event, 0);
+    PressLoad();
+    Click(*panel_->Button(cmd::kPlay));
+    ASSERT_TRUE(frame_->PlayControl().TimerActive());
+
+    parts_.mounts->Set(kRootMountLine);
+    frame_->CheckMounts();
+    EXPECT_EQ(frame_->PlayControl().PlayState(), kPlayStopped);
+    EXPECT_FALSE(frame_->PlayControl().TimerActive());
+    EXPECT_EQ(LoadedKind(), kLoadedNone);
+    EXPECT_EQ(frame_->Recordings().Count(), 0);
+    EXPECT_EQ(frame_->Search().CurrentRecording(), -1);
+    EXPECT_EQ(frame_->Search().RootPath(), "");
+    for (const SearchList list :
+         {SearchList::Event, SearchList::Normal, SearchList::Memo, SearchList::Log})
+        EXPECT_EQ(List(list).RowCount(), 0);
+    EXPECT_FALSE(Shown(&Window().LoadedList()));
+    EXPECT_TRUE(Shown(Window().Button(kTabEvent)));
+    EXPECT_EQ(Messages(), (std::vector<std::pair<std::string, std::string>>{
+                              {"Trevix", "Media has been removed."}}));
+}
+
+TEST_F(MainPanelLoadTest, SpaceTogglesPlaybackUnlessTheVendorIs1) {
+    const auto loadFirstEvent = [this] {
+        ClickRow(SearchList::Event, 0);
+        PressLoad();
+        ASSERT_EQ(frame_->Recordings().Count(), 1);
+    };
+    loadFirstEvent();
+    CMgrPlayControl* play = &frame_->PlayControl();
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::Key_Space)));
+    EXPECT_TRUE(play->TimerActive());
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::Key_Space)));
+    EXPECT_FALSE(play->TimerActive());
+    EXPECT_EQ(play->PlayState(), kPlayStopped);
+
+    Start(1);
+    frame_->show();
+    OpenCard(Card().dir);
+    loadFirstEvent();
+    play = &frame_->PlayControl();
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::Key_Space)));
+    EXPECT_FALSE(play->TimerActive());
+    // The play key still plays.
+    ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::Key_F)));
+    EXPECT_TRUE(play->TimerActive());
 }
