@@ -10,16 +10,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace trevix {
 
 namespace {
 
-QLabel* AddLine(QVBoxLayout& layout, QWidget& parent, int id, const std::string& text) {
-    auto* label = new QLabel(QString::fromStdString(text), &parent); // owned by the dialog
+QLabel* AddLine(QVBoxLayout& layout, int id, const std::string& text) {
+    auto label = std::make_unique<QLabel>(QString::fromStdString(text));
     label->setObjectName(QString::number(id));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout.addWidget(label);
-    return label;
+    layout.addWidget(label.get());
+    return label.release(); // owned by the dialog through its layout
 }
 
 } // namespace
@@ -27,21 +29,23 @@ QLabel* AddLine(QVBoxLayout& layout, QWidget& parent, int id, const std::string&
 CAboutDlg::CAboutDlg(const AboutTexts& texts, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromStdString(texts.title));
     setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    auto layout = std::make_unique<QVBoxLayout>();
     layout->setContentsMargins(20, 16, 20, 12);
     layout->setSpacing(8);
-    model_ = AddLine(*layout, *this, kModelLineId, texts.modelLine);
-    recorder_ = AddLine(*layout, *this, kRecorderVersionId, texts.recorderLine);
-    viewer_ = AddLine(*layout, *this, kViewerVersionId, texts.viewerLine);
-    vendor_ = AddLine(*layout, *this, kVendorLineId, texts.vendorLine);
-    auto* buttons = new QHBoxLayout;
+    model_ = AddLine(*layout, kModelLineId, texts.modelLine);
+    recorder_ = AddLine(*layout, kRecorderVersionId, texts.recorderLine);
+    viewer_ = AddLine(*layout, kViewerVersionId, texts.viewerLine);
+    vendor_ = AddLine(*layout, kVendorLineId, texts.vendorLine);
+    auto buttons = std::make_unique<QHBoxLayout>();
     buttons->addStretch();
-    ok_ = new QPushButton(QString::fromStdString(texts.ok), this);
-    ok_->setObjectName("1");
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    buttons->addWidget(ok_);
-    layout->addLayout(buttons);
+    auto ok = std::make_unique<QPushButton>(QString::fromStdString(texts.ok));
+    ok->setObjectName("1");
+    ok->setDefault(true);
+    connect(ok.get(), &QPushButton::clicked, this, &QDialog::accept);
+    buttons->addWidget(ok.get());
+    ok_ = ok.release();                   // owned by the dialog through its layout
+    layout->addLayout(buttons.release()); // owned by the outer layout
+    setLayout(layout.release());          // owned by the dialog
     setMinimumWidth(360);
 }
 

@@ -285,12 +285,13 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 
 void CMainFrame::CreateShortcuts() {
     for (const AcceleratorKey& key : AcceleratorTable()) {
-        auto* shortcut = new QShortcut(key.keys, this); // owned by the frame
+        auto shortcut = std::make_unique<QShortcut>(key.keys, this);
         shortcut->setContext(Qt::WindowShortcut);
         shortcut->setAutoRepeat(true);
         const int command = key.command;
-        connect(shortcut, &QShortcut::activated, this,
+        connect(shortcut.get(), &QShortcut::activated, this,
                 [this, command] { RunAccelerator(command); });
+        shortcut.release(); // owned by the frame, its parent
     }
 }
 

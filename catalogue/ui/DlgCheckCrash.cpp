@@ -7,6 +7,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <memory>
+
 namespace trevix {
 namespace {
 
@@ -50,19 +52,23 @@ CDlgCheckCrash::CDlgCheckCrash(std::string rootPath, QWidget* parent)
     setObjectName(QStringLiteral("CheckCrash"));
     setFixedSize(279, 78); // 186 x 48 dialog units
     setWindowTitle(Caption());
-    progress_ = new QProgressBar(this); // children are owned by the dialog
-    progress_->setObjectName(QStringLiteral("Progress%1").arg(kProgressId));
-    progress_->setGeometry(10, 11, 258, 28);
-    progress_->setTextVisible(false);
-    progress_->setRange(0, 0);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setGeometry(192, 13, 75, 23);
-    cancel_->hide(); // present but not visible: Esc reaches it through reject()
-    verify_ =
-        new QCheckBox(Q(Lang("GUI", "VerifyFileCrash", "Verify that the files corruption")), this);
-    verify_->setObjectName(QStringLiteral("Verify%1").arg(kVerifyBoxId));
-    verify_->setGeometry(13, 50, 254, 17);
-    verify_->setChecked(true);
+    auto progress = std::make_unique<QProgressBar>(this);
+    progress->setObjectName(QStringLiteral("Progress%1").arg(kProgressId));
+    progress->setGeometry(10, 11, 258, 28);
+    progress->setTextVisible(false);
+    progress->setRange(0, 0);
+    auto cancel = std::make_unique<QPushButton>(QStringLiteral("Cancel"), this);
+    cancel->setGeometry(192, 13, 75, 23);
+    cancel->hide(); // present but not visible: Esc reaches it through reject()
+    auto verify = std::make_unique<QCheckBox>(
+        Q(Lang("GUI", "VerifyFileCrash", "Verify that the files corruption")), this);
+    verify->setObjectName(QStringLiteral("Verify%1").arg(kVerifyBoxId));
+    verify->setGeometry(13, 50, 254, 17);
+    verify->setChecked(true);
+    // The children are owned by the dialog, their parent.
+    progress_ = progress.release();
+    cancel_ = cancel.release();
+    verify_ = verify.release();
     connect(cancel_, &QPushButton::clicked, this, &CDlgCheckCrash::OnCancel);
     connect(verify_, &QCheckBox::clicked, this, [this](bool ticked) { walk_.SetSkip(!ticked); });
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <memory>
 
 namespace trevix {
 namespace {
@@ -29,16 +30,20 @@ CDlgLoading::CDlgLoading(int mode, QWidget* parent) : QDialog(parent), mode_(mod
     setObjectName(QStringLiteral("Loading"));
     setWindowTitle(QStringLiteral("Loading"));
     setFixedSize(kWidth, kHeight);
-    auto* layout = new QVBoxLayout(this); // owned by the dialog
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("Progress%1").arg(kLoadingProgressId));
-    progress_->setTextVisible(false);
-    cancel_ = new QPushButton(Q(Lang("GUI", "Cancel", "Cancel")), this);
-    cancel_->setObjectName(QStringLiteral("Cancel"));
-    cancel_->setAutoDefault(false);
-    layout->addWidget(progress_);
-    layout->addWidget(cancel_, 0, Qt::AlignRight);
-    connect(cancel_, &QPushButton::clicked, this, &CDlgLoading::OnCancel);
+    auto layout = std::make_unique<QVBoxLayout>();
+    auto progress = std::make_unique<QProgressBar>();
+    progress->setObjectName(QStringLiteral("Progress%1").arg(kLoadingProgressId));
+    progress->setTextVisible(false);
+    auto cancel = std::make_unique<QPushButton>(Q(Lang("GUI", "Cancel", "Cancel")));
+    cancel->setObjectName(QStringLiteral("Cancel"));
+    cancel->setAutoDefault(false);
+    connect(cancel.get(), &QPushButton::clicked, this, &CDlgLoading::OnCancel);
+    layout->addWidget(progress.get());
+    layout->addWidget(cancel.get(), 0, Qt::AlignRight);
+    // The dialog owns its layout and, through it, the progress bar and the button.
+    setLayout(layout.release());
+    progress_ = progress.release();
+    cancel_ = cancel.release();
 
     hideTimer_.setSingleShot(true);
     connect(&hideTimer_, &QTimer::timeout, this, [this] {
@@ -187,12 +192,13 @@ CDlgWaitMsg::CDlgWaitMsg(std::function<void()> initLogViews, QWidget* parent)
     setWindowTitle(Q(Lang("GUI", "LoadLog", "Log Loading")));
     setFixedSize(378, 88); // 252 x 54 dialog units
     text_ = Q(Lang("GUI", "LogGraphInitWait", "The log graph is initialized. Please wait"));
-    auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(text_, this);
+    auto layout = std::make_unique<QVBoxLayout>();
+    auto label = std::make_unique<QLabel>(text_);
     label->setObjectName(QStringLiteral("Text%1").arg(kTextId));
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
-    layout->addWidget(label);
+    layout->addWidget(label.release()); // owned by the dialog through its layout
+    setLayout(layout.release());
     QTimer::singleShot(kTimerMs, this, [this] {
         if (initLogViews_)
             initLogViews_();
