@@ -30,7 +30,7 @@ TEST_F(MainPanelFrameTest, OpenScansIntoTheFramesCatalogue) {
     TempDir card;
     WriteTestCard(card, "event fps=1 size=360x240 audio=none\n");
     OpenCard(card);
-    EXPECT_EQ(browser_.asked, 1);
+    EXPECT_EQ(browser_.titles.size(), 1u);
     EXPECT_EQ(frame_->Search().RootPath(), card.Str());
     EXPECT_EQ(frame_->Search().LastScan().event.size(), 1u);
 
@@ -69,7 +69,7 @@ TEST_F(MainPanelFrameTest, KeysOfTheFrameRunTheirCommandsOnTheRealLists) {
                         "log start=0 seconds=30\nlog start=100 seconds=30\n");
     browser_.answer = QString::fromStdString(card.Str());
     ASSERT_TRUE(PressKeys(QKeySequence(Qt::ControlModifier | Qt::Key_O)));
-    EXPECT_EQ(browser_.asked, 1);
+    EXPECT_EQ(browser_.titles.size(), 1u);
     ASSERT_EQ(Window().List(SearchList::Log).RowCount(), 2);
 
     // Ctrl+L shows the log list; Ctrl+A and Ctrl+Shift+A tick and untick its rows.
@@ -86,8 +86,7 @@ TEST_F(MainPanelFrameTest, KeysOfTheFrameRunTheirCommandsOnTheRealLists) {
 
     // F1 without a help file beside the viewer.
     ASSERT_TRUE(PressKeys(QKeySequence(Qt::Key_F1)));
-    EXPECT_EQ(Messages(), (std::vector<std::pair<std::string, std::string>>{
-                              {"Trevix", "No help file(*.chm)"}}));
+    EXPECT_EQ(Messages(), (std::vector<ShownMessage>{{"Trevix", "No help file(*.chm)"}}));
 }
 
 TEST_F(MainPanelFrameTest, HelpMenuKeyDependsOnTheVendor) {

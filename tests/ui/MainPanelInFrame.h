@@ -7,6 +7,7 @@
 #include "app/ui/MainBackPanel.h"
 #include "app/ui/TrevixApp.h"
 #include "tests/ui/MainFrameFakes.h"
+#include "tests/ui/MainPanelFakes.h"
 #include "tests/ui/WndSearchTestSupport.h"
 
 #include <QKeySequence>
@@ -23,26 +24,8 @@
 
 namespace trevix::test {
 
-// Answers the folder browser with a set folder (nullopt: the user cancels).
-class AnsweringFolderBrowser final : public IFolderBrowser {
-public:
-    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override {
-        ++asked;
-        return answer;
-    }
-    std::optional<QString> answer;
-    int asked = 0;
-};
-
-class CaughtUrlOpener final : public IUrlOpener {
-public:
-    bool Open(const QUrl& url) override {
-        opened.push_back(url);
-        return openSucceeds;
-    }
-    std::vector<QUrl> opened;
-    bool openSucceeds = false;
-};
+// A caught message box: caption and text.
+using ShownMessage = std::pair<std::string, std::string>;
 
 class MainPanelInFrameTest : public ::testing::Test {
 protected:
@@ -105,15 +88,13 @@ protected:
     }
 
     CWndSearch& Window() const { return *panel_->SearchWindow(); }
-    const std::vector<std::pair<std::string, std::string>>& Messages() const {
-        return parts_.messages.shown;
-    }
+    const std::vector<ShownMessage>& Messages() const { return parts_.messages.shown; }
 
     TempDir temp_;
     std::unique_ptr<ViewerConfig> config_;
     FakeFrameParts parts_;
-    AnsweringFolderBrowser browser_;
-    CaughtUrlOpener urls_;
+    FakeFolderBrowser browser_;
+    CaughtUrls urls_;
     std::unique_ptr<CTrevixApp> app_;
     CMainFrame* frame_ = nullptr;
     CMainBackPanel* panel_ = nullptr;

@@ -173,8 +173,7 @@ TEST_F(MainPanelLoadTest, CancelDuringTheSecondEventDiscardsTheLoadAndSaysSo) {
     PressLoad();
 
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0],
-              (std::pair<std::string, std::string>{"EVENT File Loading", "Event Loading Cancel"}));
+    EXPECT_EQ(Messages()[0], (ShownMessage{"EVENT File Loading", "Event Loading Cancel"}));
     EXPECT_EQ(LoadedKind(), kLoadedNone);
     EXPECT_EQ(frame_->Recordings().Count(), 0);
     EXPECT_EQ(frame_->Search().CurrentRecording(), -1);
@@ -201,8 +200,7 @@ TEST_F(MainPanelLoadTest, LoadWithoutTicksRefusesAndKeepsWhatIsLoaded) {
     ClickRow(SearchList::Event, 1); // unticks it again
     PressLoad();
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0],
-              (std::pair<std::string, std::string>{"EVENT File Loading", "No Event is selected"}));
+    EXPECT_EQ(Messages()[0], (ShownMessage{"EVENT File Loading", "No Event is selected"}));
     EXPECT_EQ(LoadedKind(), kLoadedNone);
 }
 
@@ -288,8 +286,7 @@ TEST_F(MainPanelLoadTest, OverlappingLogsAreRefusedAndUnticked) {
 
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0],
-              (std::pair<std::string, std::string>{
-                  "Trevix", "Selected files are not time order. Please select again."}));
+              (ShownMessage{"Trevix", "Selected files are not time order. Please select again."}));
     EXPECT_TRUE(List(SearchList::Log).CheckedRows().empty());
     EXPECT_EQ(LoadedKind(), kLoadedNone);
     EXPECT_TRUE(frame_->Search().LogFiles().empty());
@@ -307,8 +304,7 @@ TEST_F(MainPanelLoadTest, CancelDuringALogLoadIsReportedAndLoadsNothing) {
     PressLoad();
 
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0],
-              (std::pair<std::string, std::string>{"LOG File Loading", "Log Loading Cancel"}));
+    EXPECT_EQ(Messages()[0], (ShownMessage{"LOG File Loading", "Log Loading Cancel"}));
     EXPECT_EQ(LoadedKind(), kLoadedNone);
     EXPECT_TRUE(frame_->Search().LogFiles().empty());
 }
@@ -334,8 +330,7 @@ TEST_F(MainPanelLoadTest, RemovingTheCardWhileItPlaysUnloadsAndEmptiesTheLists) 
         EXPECT_EQ(List(list).RowCount(), 0);
     EXPECT_FALSE(Shown(&Window().LoadedList()));
     EXPECT_TRUE(Shown(Window().Button(kTabEvent)));
-    EXPECT_EQ(Messages(), (std::vector<std::pair<std::string, std::string>>{
-                              {"Trevix", "Media has been removed."}}));
+    EXPECT_EQ(Messages(), (std::vector<ShownMessage>{{"Trevix", "Media has been removed."}}));
 }
 
 TEST_F(MainPanelLoadTest, SpaceTogglesPlaybackUnlessTheVendorIs1) {

@@ -7,6 +7,7 @@
 #include "control/ui/ZVCheckBox.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
 #include "tests/ui/MainPanelDroppedMenu.h"
+#include "tests/ui/MainPanelFakes.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -82,27 +83,6 @@ public:
     }
     std::vector<int> missing;
     std::vector<std::string> texts;
-};
-
-class FakeFolderBrowser final : public IFolderBrowser {
-public:
-    std::optional<QString> ChooseFolder(QWidget*, const QString& title,
-                                        const QString& startFolder) override {
-        titles.push_back(title.toStdString());
-        starts.push_back(startFolder.toStdString());
-        return answer;
-    }
-    std::optional<QString> answer;
-    std::vector<std::string> titles, starts;
-};
-
-class CaughtUrls final : public IUrlOpener {
-public:
-    bool Open(const QUrl& url) override {
-        opened.push_back(url);
-        return true;
-    }
-    std::vector<QUrl> opened;
 };
 
 class FakeFileList final : public IFileListCommands {
