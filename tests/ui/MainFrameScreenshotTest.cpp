@@ -83,9 +83,11 @@ protected:
         const QImage painted = frame_->grab().toImage();
         const QPoint centre(CMainFrame::kWidth / 2, CMainFrame::kHeight / 2);
         QImage shot;
-        // The X server shows a repaint a little later.
+        // The X server shows a repaint a little later. Window tests of other processes may
+        // share the display, so the frame is raised above them while it waits.
         const bool matched = QTest::qWaitFor(
             [&] {
+                frame_->raise();
                 shot = ScreenArea(frame_->geometry());
                 return DifferentPixels(shot, painted,
                                        QRect(QPoint(8, 8), centre * 2 - QPoint(16, 16))) == 0;
@@ -224,6 +226,7 @@ TEST_F(MainFrameScreenshotTest, EachMenuDropsDownOnTheScreenBelowItsButton) {
                 const QImage own = dropped.grab().toImage();
                 const bool painted = QTest::qWaitFor(
                     [&] {
+                        dropped.raise();
                         screen = ScreenArea(frame_->geometry());
                         const QPoint at = popup.topLeft() - frame_->pos();
                         return screen.pixel(at + QPoint(20, 10)) == own.pixel(20, 10);

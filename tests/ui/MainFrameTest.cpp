@@ -90,6 +90,7 @@ TEST(MainFrame, ShownWindowShowsThePanelInsideTheRoundedShape) {
     // The window manager or the X server may paint it a little later.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
+            frame.raise(); // above the windows of tests running beside this one
             screenShot = screen->grabWindow(0, origin.x(), origin.y(), 1024, 768).toImage();
             painted = QColor(screenShot.pixel(512, 384)) == test::kFakePanelColour;
             return painted;
