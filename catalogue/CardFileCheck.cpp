@@ -3,9 +3,11 @@
 #include "app/TraceLog.h"
 #include "platform/CardPath.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,10 +19,25 @@ CardFile::~CardFile() {
     Close();
 }
 
+namespace {
+
+// O_NONBLOCK keeps an open of a FIFO from waiting for a writer; regular files ignore it.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+
+} // namespace
+
 bool CardFile::Open(const std::string& path) {
     Close();
-    // O_NONBLOCK keeps an open of a FIFO from waiting for a writer; regular files ignore it.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    return Accept(::open(path.c_str(), kOpenFlags));
+}
+
+bool CardFile::OpenIn(int folderFd, const std::string& name) {
+    Close();
+    return Accept(::openat(folderFd, name.c_str(), kOpenFlags));
+}
+
+bool CardFile::Accept(int fd) {
+    fd_ = fd;
     if (fd_ < 0)
         return false;
     struct stat info {};
@@ -37,10 +54,43 @@ void CardFile::Close() {
         ::close(fd_);
     fd_ = -1;
     size_ = 0;
+    head_.read = false;
+    tail_.read = false;
 }
 
 std::size_t CardFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
-    if (fd_ < 0 || offset > static_cast<std::uint64_t>(INT64_MAX))
+    if (fd_ < 0 || out.empty())
+        return 0;
+    if (out.size() <= kWindowBytes) {
+        if (offset <= kWindowBytes - out.size())
+            return ReadFromWindow(head_, 0, offset, out);
+        if (size_ > kWindowBytes) {
+            const std::uint64_t tailStart = size_ - kWindowBytes;
+            if (offset >= tailStart && offset - tailStart <= kWindowBytes - out.size())
+                return ReadFromWindow(tail_, tailStart, offset, out);
+        }
+    }
+    return ReadFromFile(offset, out);
+}
+
+std::size_t CardFile::ReadFromWindow(Window& window, std::uint64_t start, std::uint64_t offset,
+                                     std::span<std::uint8_t> out) const {
+    if (!window.read) {
+        window.start = start;
+        window.length = ReadFromFile(start, window.bytes);
+        window.read = true;
+    }
+    // A window read short ends where the file (or its readable part) ended.
+    const std::uint64_t at = offset - window.start;
+    if (at >= window.length)
+        return 0;
+    const std::size_t count = std::min(out.size(), window.length - static_cast<std::size_t>(at));
+    std::memcpy(out.data(), window.bytes.data() + at, count);
+    return count;
+}
+
+std::size_t CardFile::ReadFromFile(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (offset > static_cast<std::uint64_t>(INT64_MAX))
         return 0;
     std::size_t done = 0;
     while (done < out.size()) {
@@ -51,6 +101,10 @@ std::size_t CardFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
         if (got <= 0)
             break;
         done += static_cast<std::size_t>(got);
+        // A short read that reached the size found at the open is the end of the file; asking
+        // again would only hear so.
+        if (done < out.size() && offset + done >= size_)
+            break;
     }
     return done;
 }
@@ -71,26 +125,39 @@ bool DeleteCardFile(const std::string& path) {
     return false;
 }
 
-FileCheck CheckDataFile(const std::string& path) {
-    CardFile file(path);
+namespace {
+
+// The check shared by data and index files; whenUnopened is the result for a file that could not
+// be opened.
+FileCheck CheckOpenedFile(CardFile& file, const std::string& path, std::uint64_t minBytes,
+                          FileCheck whenUnopened) {
     if (!file.IsOpen())
-        return FileCheck::Failed;
-    if (file.Size() < kMinDataFileBytes) {
+        return whenUnopened;
+    if (file.Size() < minBytes) {
         file.Close();
         return DeleteCardFile(path) ? FileCheck::Deleted : FileCheck::TooShortKept;
     }
     return ReadsFirstByte(file) ? FileCheck::Passed : FileCheck::Failed;
 }
 
+} // namespace
+
+FileCheck CheckDataFile(CardFile& file, const std::string& path) {
+    return CheckOpenedFile(file, path, kMinDataFileBytes, FileCheck::Failed);
+}
+
+FileCheck CheckDataFile(const std::string& path) {
+    CardFile file(path);
+    return CheckDataFile(file, path);
+}
+
+FileCheck CheckIndexFile(CardFile& file, const std::string& path) {
+    return CheckOpenedFile(file, path, kMinIndexFileBytes, FileCheck::Passed);
+}
+
 FileCheck CheckIndexFile(const std::string& path) {
     CardFile file(path);
-    if (!file.IsOpen())
-        return FileCheck::Passed;
-    if (file.Size() < kMinIndexFileBytes) {
-        file.Close();
-        return DeleteCardFile(path) ? FileCheck::Deleted : FileCheck::TooShortKept;
-    }
-    return ReadsFirstByte(file) ? FileCheck::Passed : FileCheck::Failed;
+    return CheckIndexFile(file, path);
 }
 
 bool IsRecorderMediaPath(std::string_view path) {

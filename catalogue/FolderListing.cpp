@@ -1,29 +1,29 @@
 #include "catalogue/FolderListing.h"
 
 #include <algorithm>
+#include <compare>
+#include <cstdint>
 #include <memory>
 #include <numeric>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace trevix {
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
+DIR* OpenFolder(const std::string& folder) {
+    return ::opendir(folder.empty() ? "." : folder.c_str());
+}
 
-// The file names of folder (no folders, no dot entries) that pass keep. Read with readdir so
-// that a folder of thousands of files costs one pass and one string per kept name.
+// The file names of the open folder dir (no folders, no dot entries) that pass keep. Read with
+// readdir so that a folder of thousands of files costs one pass and one string per kept name.
 template <typename Keep>
-std::vector<CardEntry> ListFiles(const std::string& folder, Keep keep) {
+std::vector<CardEntry> ListFiles(DIR* dir, const std::string& folder, Keep keep) {
     std::vector<CardEntry> files;
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
     if (!dir)
         return files;
-    while (const dirent* entry = ::readdir(dir.get())) {
+    while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == ".." || !keep(name))
             continue;
@@ -31,8 +31,8 @@ std::vector<CardEntry> ListFiles(const std::string& folder, Keep keep) {
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             // The file system did not say (or a link): ask for what the name leads to.
             struct stat info {};
-            isDirectory = ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 &&
-                          S_ISDIR(info.st_mode);
+            isDirectory =
+                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
         if (!isDirectory)
             files.push_back({std::string(name), JoinCardPath(folder, name), false});
@@ -40,15 +40,37 @@ std::vector<CardEntry> ListFiles(const std::string& folder, Keep keep) {
     return files;
 }
 
+// The first 16 bytes of a lower-case name, packed so that integer order is byte order: enough to
+// order recorder titles (their serial comes first) without comparing whole names.
+struct KeyPrefix {
+    std::uint64_t high = 0, low = 0;
+    auto operator<=>(const KeyPrefix&) const = default;
+};
+
+KeyPrefix PrefixOf(std::string_view key) {
+    KeyPrefix prefix;
+    for (std::size_t i = 0; i < 16; ++i) {
+        const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+        (i < 8 ? prefix.high : prefix.low) |= byte << (8 * (7 - i % 8));
+    }
+    return prefix;
+}
+
 // Sorts entries by their lower-case names, computed once per entry rather than per comparison.
 void SortEntries(std::vector<CardEntry>& entries, std::vector<std::string>& keysOut) {
     std::vector<std::string> keys;
+    std::vector<KeyPrefix> prefixes;
     keys.reserve(entries.size());
-    for (const CardEntry& entry : entries)
+    prefixes.reserve(entries.size());
+    for (const CardEntry& entry : entries) {
         keys.push_back(ToLowerAscii(entry.name));
+        prefixes.push_back(PrefixOf(keys.back()));
+    }
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (prefixes[a] != prefixes[b])
+            return prefixes[a] < prefixes[b];
         if (const int byKey = keys[a].compare(keys[b]); byKey != 0)
             return byKey < 0;
         return entries[a].name < entries[b].name;
@@ -67,21 +89,28 @@ void SortEntries(std::vector<CardEntry>& entries, std::vector<std::string>& keys
 } // namespace
 
 std::vector<CardEntry> SortedFiles(const CardPattern& pattern) {
-    std::vector<CardEntry> entries = ListFiles(pattern.folder, [&](std::string_view name) {
-        return MatchesPattern(name, pattern.prefix, pattern.suffix);
-    });
+    const std::unique_ptr<DIR, FolderCloser> dir(OpenFolder(pattern.folder));
+    std::vector<CardEntry> entries =
+        ListFiles(dir.get(), pattern.folder, [&](std::string_view name) {
+            return MatchesPattern(name, pattern.prefix, pattern.suffix);
+        });
     std::vector<std::string> keys;
     SortEntries(entries, keys);
     return entries;
 }
 
-FolderListing::FolderListing(std::string folder, std::initializer_list<std::string_view> suffixes)
-    : files_(ListFiles(folder, [&](std::string_view name) {
+FolderListing::FolderListing(const std::string& folder,
+                             std::initializer_list<std::string_view> suffixes)
+    : dir_(OpenFolder(folder)), files_(ListFiles(dir_.get(), folder, [&](std::string_view name) {
           return suffixes.size() == 0 ||
                  std::any_of(suffixes.begin(), suffixes.end(),
                              [&](std::string_view suffix) { return EndsWithNoCase(name, suffix); });
       })) {
     SortEntries(files_, keys_);
+}
+
+int FolderListing::Handle() const {
+    return dir_ ? ::dirfd(dir_.get()) : -1;
 }
 
 std::vector<const CardEntry*> FolderListing::FilesEndingWith(std::string_view suffix) const {
@@ -92,12 +121,18 @@ std::vector<const CardEntry*> FolderListing::FilesEndingWith(std::string_view su
     return matching;
 }
 
-const std::string* FolderListing::Find(std::string_view name) const {
+const CardEntry* FolderListing::Find(std::string_view name) const {
     const std::string key = ToLowerAscii(name);
-    const auto it = std::lower_bound(keys_.begin(), keys_.end(), key);
-    if (it == keys_.end() || *it != key)
-        return nullptr;
-    return &files_[static_cast<std::size_t>(it - keys_.begin())].path;
+    const auto first = std::lower_bound(keys_.begin(), keys_.end(), key);
+    const CardEntry* found = nullptr;
+    for (auto it = first; it != keys_.end() && *it == key; ++it) {
+        const CardEntry& entry = files_[static_cast<std::size_t>(it - keys_.begin())];
+        if (!found)
+            found = &entry;
+        if (entry.name == name)
+            return &entry;
+    }
+    return found;
 }
 
 } // namespace trevix

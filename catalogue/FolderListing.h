@@ -1,14 +1,18 @@
 // One folder of a card listed once, its files in name order without regard to case: the order in
 // which the recorder wrote them (every title starts with its serial), whatever order the file
-// system enumerates in.
+// system enumerates in. The folder stays open, so that its files are opened by name without a
+// walk along the whole path.
 #pragma once
 
 #include "platform/CardPath.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <dirent.h>
 
 namespace trevix {
 
@@ -16,20 +20,28 @@ namespace trevix {
 // regard to case, ties by the exact name.
 std::vector<CardEntry> SortedFiles(const CardPattern& pattern);
 
+// Closes a folder opened for listing.
+struct FolderCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
 class FolderListing {
 public:
     // The files of folder whose names end with one of suffixes (any case); all files when
     // suffixes is empty. A folder that cannot be read lists nothing.
-    explicit FolderListing(std::string folder,
+    explicit FolderListing(const std::string& folder,
                            std::initializer_list<std::string_view> suffixes = {});
 
+    // The descriptor of the listed folder, for CardFile::OpenIn; -1 when it could not be read.
+    int Handle() const;
     const std::vector<CardEntry>& Files() const { return files_; }
     std::vector<const CardEntry*> FilesEndingWith(std::string_view suffix) const;
-    // The path of the file named name in any case (the first spelling in name order); null when
-    // there is none.
-    const std::string* Find(std::string_view name) const;
+    // The file named name in any case: that exact spelling when it was listed, else the first
+    // spelling in name order; null when there is none.
+    const CardEntry* Find(std::string_view name) const;
 
 private:
+    std::unique_ptr<DIR, FolderCloser> dir_;
     std::vector<CardEntry> files_;
     std::vector<std::string> keys_; // lower-case names, parallel to files_
 };

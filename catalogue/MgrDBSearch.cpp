@@ -4,6 +4,7 @@
 #include "app/TraceLog.h"
 #include "catalogue/CardFileCheck.h"
 #include "catalogue/FolderListing.h"
+#include "catalogue/FolderScan.h"
 #include "platform/CardPath.h"
 #include "platform/ProfileStore.h"
 #include "recorder/CardLayout.h"
@@ -16,12 +17,6 @@
 
 namespace trevix {
 namespace {
-
-// Files of a pattern in name order. File systems enumerate in their own order (hash order on
-// ext4); the recorder's titles start with the serial, so name order is its writing order.
-std::vector<CardEntry> FilesOf(const CardPattern& pattern) {
-    return SortedFiles(pattern);
-}
 
 bool HasAnyFile(const CardPattern& pattern) {
     const std::vector<CardEntry> entries = FindCardEntries(pattern);
@@ -48,110 +43,51 @@ std::int64_t NowRecorderMs() {
     return ToRecorderMs(time);
 }
 
-// The name of the index of a video data file: ".vdd" becomes ".vdx" in the data file's case.
-std::string IndexNameOf(std::string_view dataName) {
-    std::string name(dataName);
-    name.back() = name.back() == 'D' ? 'X' : 'x';
-    return name;
-}
-
-// One scan's walk over the folders: the file checks, the deletions and the progress position.
-class FolderScan {
-public:
-    FolderScan(ILoadingView& loading, ScanLists& lists) : loading_(loading), lists_(lists) {}
-
-    // Video data files of one folder that pass the data and index checks.
-    std::vector<std::string> VideoFiles(const FolderListing& folder, bool advance) {
-        std::vector<std::string> paths;
-        for (const CardEntry* entry : folder.FilesEndingWith(kVideoDataExt)) {
-            Advance(advance);
-            const std::string* index = folder.Find(IndexNameOf(entry->name));
-            const FileCheck data = CheckDataFile(entry->path);
-            if (data == FileCheck::Deleted) {
-                Deleted(entry->path);
-                // The index goes with its data file.
-                if (index && DeleteCardFile(*index))
-                    Deleted(*index);
-            }
-            if (data != FileCheck::Passed)
-                continue;
-            // Without an index the recording is read from its data file.
-            const FileCheck indexCheck = index ? CheckIndexFile(*index) : FileCheck::Passed;
-            if (indexCheck == FileCheck::Deleted)
-                Deleted(*index);
-            if (indexCheck != FileCheck::Failed)
-                paths.push_back(entry->path);
-        }
-        return paths;
-    }
-
-    // Memo audio and log files that pass the data check.
-    std::vector<std::string> DataFiles(const std::vector<CardEntry>& entries, bool advance) {
-        std::vector<std::string> paths;
-        for (const CardEntry& entry : entries) {
-            Advance(advance);
-            const FileCheck data = CheckDataFile(entry.path);
-            if (data == FileCheck::Deleted)
-                Deleted(entry.path);
-            if (data == FileCheck::Passed)
-                paths.push_back(entry.path);
-        }
-        return paths;
-    }
-
-private:
-    void Advance(bool advance) {
-        if (advance)
-            loading_.SetPos(++position_);
-    }
-    void Deleted(const std::string& path) { lists_.deleted.push_back(path); }
-
-    ILoadingView& loading_;
-    ScanLists& lists_;
-    int position_ = 0;
-};
-
 // A channel folder with what the scan reads of it: video pairs, and markers in normal folders.
 FolderListing VideoFolder(std::string_view root, int channel, std::string_view kind) {
     return FolderListing(ChannelKindFolder(root, channel, kind),
                          {kVideoDataExt, kVideoIndexExt, kEventMarkerExt});
 }
 
-// The first channel (1..4) whose folder of kind yields any file; channel 1 moves the progress.
-// listed holds the folders already listed (the others are listed when they are reached).
-std::vector<std::string> FirstChannelWithFiles(FolderScan& scan, std::string_view root,
-                                               std::string_view kind,
-                                               std::span<const FolderListing> listed) {
-    std::vector<std::string> paths = scan.VideoFiles(listed[0], true);
-    for (int channel = 2; paths.empty() && channel <= kMaxChannels; ++channel) {
-        const auto at = static_cast<std::size_t>(channel - 1);
-        paths = at < listed.size() ? scan.VideoFiles(listed[at], false)
-                                   : scan.VideoFiles(VideoFolder(root, channel, kind), false);
-    }
-    return paths;
+// The files of a top-level card folder with one extension.
+FolderListing CardFolder(std::string_view root, std::string_view folder, std::string_view suffix) {
+    return FolderListing(CardPathOnDisk(root, folder), {suffix});
 }
 
-// Appends the event markers of a normal folder whose event key no listed path holds.
-void AppendEventMarkersOf(const FolderListing& folder, std::vector<std::string>& events) {
+// The first channel (1..4) whose folder of kind yields any file; channel 1 moves the progress.
+// first is channel 1's folder, listed already; the others are listed when they are reached.
+ScannedVideos FirstChannelWithFiles(FolderScan& scan, std::string_view root, std::string_view kind,
+                                    const FolderListing& first) {
+    ScannedVideos found = scan.VideoFiles(first, true);
+    for (int channel = 2; found.paths.empty() && channel <= kMaxChannels; ++channel)
+        found = scan.VideoFiles(VideoFolder(root, channel, kind), false);
+    return found;
+}
+
+// Appends the event markers of a normal folder whose event key no listed path holds, each with
+// its event code.
+void AppendEventMarkersOf(const FolderListing& folder, ScanLists& scan) {
     for (const CardEntry* marker : folder.FilesEndingWith(kEventMarkerExt)) {
         const std::string_view key = RecorderTitle(TitleOfPath(marker->name)).EventKey();
-        const bool listed = std::any_of(events.begin(), events.end(), [&](const auto& path) {
-            return FindNoCase(path, key) != std::string_view::npos;
-        });
-        if (!listed)
-            events.push_back(marker->path);
+        const bool listed =
+            std::any_of(scan.event.begin(), scan.event.end(), [&](const auto& path) {
+                return FindNoCase(path, key) != std::string_view::npos;
+            });
+        if (listed)
+            continue;
+        scan.event.push_back(marker->path);
+        scan.eventSummaries.push_back(ReadEventFileSummary(marker->path));
     }
 }
 
 // Markers of channels 1 to 4; channel 1's normal folder is listed already, the others are
 // listed for their markers only.
-void AppendEventMarkers(std::string_view root, const FolderListing& normal1,
-                        std::vector<std::string>& events) {
-    AppendEventMarkersOf(normal1, events);
+void AppendEventMarkers(std::string_view root, const FolderListing& normal1, ScanLists& scan) {
+    AppendEventMarkersOf(normal1, scan);
     for (int channel = 2; channel <= kMaxChannels; ++channel)
         AppendEventMarkersOf(
             FolderListing(ChannelKindFolder(root, channel, kNormalFolder), {kEventMarkerExt}),
-            events);
+            scan);
 }
 
 } // namespace
@@ -246,40 +182,42 @@ void CMgrDBSearch::Scan() {
     m_loadingView.SetWaitCursor(true);
 
     // Every folder is listed once, for the progress total and for the lists.
-    const std::array<FolderListing, 1> eventFolders = {VideoFolder(root, 1, kEventFolder)};
-    const std::array<FolderListing, 1> normalFolders = {VideoFolder(root, 1, kNormalFolder)};
-    const std::vector<CardEntry> memoAudio =
-        FilesOf(PatternIn(CardPathOnDisk(root, "memo"), kMemoAudioExt));
-    const std::vector<CardEntry> logs = FilesOf(LogPattern(root));
+    const FolderListing event1 = VideoFolder(root, 1, kEventFolder);
+    const FolderListing normal1 = VideoFolder(root, 1, kNormalFolder);
+    const FolderListing memoAudio = CardFolder(root, "memo", kMemoAudioExt);
+    const FolderListing logs = CardFolder(root, "log", kLogExt);
     const auto pictureCount = [&](std::string_view folder) {
-        return FilesOf(PatternIn(CardPathOnDisk(root, folder), kMemoPictureExt)).size();
+        return CardFolder(root, folder, kMemoPictureExt).Files().size();
     };
     m_scan.progressTotal =
-        static_cast<int>(eventFolders[0].FilesEndingWith(kVideoDataExt).size() +
-                         normalFolders[0].FilesEndingWith(kVideoDataExt).size() +
-                         pictureCount("memo1") + pictureCount("memo") + logs.size());
+        static_cast<int>(event1.FilesEndingWith(kVideoDataExt).size() +
+                         normal1.FilesEndingWith(kVideoDataExt).size() + pictureCount("memo1") +
+                         pictureCount("memo") + logs.Files().size());
 
     m_loadingView.SetCaption(Lang("ToolTip", "Open", "Open"));
     m_loadingView.Show();
     m_loadingView.SetRange(0, m_scan.progressTotal);
     m_loadingView.SetPos(0);
 
-    FolderScan scan(m_loadingView, m_scan);
-    m_scan.event = FirstChannelWithFiles(scan, root, kEventFolder, eventFolders);
-    AppendEventMarkers(root, normalFolders[0], m_scan.event);
-    m_searchView.FillList(SearchList::Event, m_scan.event);
+    FolderScan scan(m_loadingView, m_scan.deleted);
+    ScannedVideos events = FirstChannelWithFiles(scan, root, kEventFolder, event1);
+    m_scan.event = std::move(events.paths);
+    m_scan.eventSummaries = std::move(events.summaries);
+    AppendEventMarkers(root, normal1, m_scan);
+    m_searchView.FillScannedList(SearchList::Event, m_scan);
 
-    m_scan.normal = FirstChannelWithFiles(scan, root, kNormalFolder, normalFolders);
-    m_searchView.FillList(SearchList::Normal, m_scan.normal);
+    ScannedVideos normals = FirstChannelWithFiles(scan, root, kNormalFolder, normal1);
+    m_scan.normal = std::move(normals.paths);
+    m_scan.normalSummaries = std::move(normals.summaries);
+    m_searchView.FillScannedList(SearchList::Normal, m_scan);
 
     m_scan.memo = scan.DataFiles(memoAudio, true);
     if (m_scan.memo.empty())
-        m_scan.memo = scan.DataFiles(
-            FilesOf(PatternIn(CardPathOnDisk(root, "memoaudio"), kMemoAudioExt)), false);
-    m_searchView.FillList(SearchList::Memo, m_scan.memo);
+        m_scan.memo = scan.DataFiles(CardFolder(root, "memoaudio", kMemoAudioExt), false);
+    m_searchView.FillScannedList(SearchList::Memo, m_scan);
 
-    m_scan.log = scan.DataFiles(logs, false);
-    m_searchView.FillList(SearchList::Log, m_scan.log);
+    scan.LogFiles(logs, m_scan.log, m_scan.logSummaries);
+    m_searchView.FillScannedList(SearchList::Log, m_scan);
 
     m_loadingView.SetWaitCursor(false);
     m_loadingView.SetRange(0, 100);

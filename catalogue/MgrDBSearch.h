@@ -4,6 +4,7 @@
 // of the current loaded recording. It reports only through the interfaces of SearchViews.h.
 #pragma once
 
+#include "catalogue/ScanLists.h"
 #include "catalogue/SearchViews.h"
 #include "recorder/InfoLogFile.h"
 
@@ -14,14 +15,6 @@
 #include <vector>
 
 namespace trevix {
-
-// What one scan put into the four lists (paths as spelled on disk, in list order) and what it
-// deleted.
-struct ScanLists {
-    std::vector<std::string> event, normal, memo, log;
-    std::vector<std::string> deleted;
-    int progressTotal = 0;
-};
 
 // Car-pulse count per second to km/h by the card's car-pulse type (0..5); 0 for other types
 // and for negative counts.

@@ -21,10 +21,10 @@ constexpr std::size_t kRecordTimeOffset = 13;
 constexpr std::size_t kRecordVersionOffset = 4;
 constexpr std::size_t kMaxLogLineBytes = 256;
 
-std::int64_t RecordTimeMs(const std::uint8_t* record) {
+std::int64_t RecordTimeMs(const std::uint8_t* record, RecorderTimeCache& times) {
     SYSTEMTIME time = recindex::ReadSystemTime(record + kRecordTimeOffset);
     recindex::FixEpochDay(time);
-    return ToRecorderMs(time);
+    return times.ToMs(time);
 }
 
 // One whole video record at offset, checked by its magic.
@@ -36,7 +36,8 @@ bool ReadVideoRecord(const RandomAccessBytes& index, std::uint64_t offset, std::
 }
 
 // First and last record times straight from a whole index; false when the index is not whole.
-bool ReadIndexEnds(const RandomAccessBytes& index, VideoFileSummary& summary) {
+bool ReadIndexEnds(const RandomAccessBytes& index, VideoFileSummary& summary,
+                   RecorderTimeCache& times) {
     recindex::Trailer trailer{};
     if (recindex::ReadTrailer(index, trailer) != recindex::TrailerState::Found)
         return false;
@@ -69,8 +70,8 @@ bool ReadIndexEnds(const RandomAccessBytes& index, VideoFileSummary& summary) {
     }
     if (!summary.hasHead)
         summary.eventCode = fields.eventCode;
-    summary.firstFrameMs = RecordTimeMs(first.data());
-    summary.lastFrameMs = RecordTimeMs(last.data());
+    summary.firstFrameMs = RecordTimeMs(first.data(), times);
+    summary.lastFrameMs = RecordTimeMs(last.data(), times);
     return true;
 }
 
@@ -91,31 +92,49 @@ void ReadThroughFullIndex(const std::string& dataPath, VideoFileSummary& summary
 
 } // namespace
 
-std::optional<std::uint8_t> ReadVideoHeadEventCode(const std::string& dataPath) {
-    const CardFile data(dataPath);
+std::optional<std::uint8_t> VideoHeadEventCode(const RandomAccessBytes& data) {
     std::array<std::uint8_t, kFrameHeaderOffset + kHeaderEventCodeOffset + 1> head{};
-    if (!data.IsOpen() || !data.ReadExact(0, head) ||
+    if (!data.ReadExact(0, head) ||
         !std::equal(kBlockMarker.begin(), kBlockMarker.end(), head.begin()))
         return std::nullopt;
     return head[kFrameHeaderOffset + kHeaderEventCodeOffset];
 }
 
-VideoFileSummary ReadVideoSummary(const std::string& dataPath) {
+std::optional<std::uint8_t> ReadVideoHeadEventCode(const std::string& dataPath) {
+    return VideoHeadEventCode(CardFile(dataPath));
+}
+
+VideoFileSummary SummariseVideo(const RandomAccessBytes& data, const RandomAccessBytes* index,
+                                const std::string& dataPath, RecorderTimeCache& times) {
     VideoFileSummary summary;
-    if (const auto code = ReadVideoHeadEventCode(dataPath)) {
+    if (const auto code = VideoHeadEventCode(data)) {
         summary.hasHead = true;
         summary.eventCode = *code;
     }
-    const CardFile index(IndexPathForData(dataPath));
-    if (!index.IsOpen() || !ReadIndexEnds(index, summary))
+    if (!index || !ReadIndexEnds(*index, summary, times))
         ReadThroughFullIndex(dataPath, summary);
     return summary;
+}
+
+VideoFileSummary ReadVideoSummary(const std::string& dataPath) {
+    const CardFile data(dataPath);
+    const CardFile index(IndexPathForData(dataPath));
+    RecorderTimeCache times;
+    return SummariseVideo(data, index.IsOpen() ? &index : nullptr, dataPath, times);
 }
 
 std::uint8_t EventTypeOfEventFile(const std::string& path) {
     if (EndsWithNoCase(path, kEventMarkerExt))
         return ReadEventMarkerCode(path);
     return ReadVideoHeadEventCode(path).value_or(0);
+}
+
+VideoFileSummary ReadEventFileSummary(const std::string& path) {
+    if (!EndsWithNoCase(path, kEventMarkerExt))
+        return ReadVideoSummary(path);
+    VideoFileSummary marker;
+    marker.eventCode = ReadEventMarkerCode(path);
+    return marker;
 }
 
 LogIdentity ParseLogIdentityLine(std::string_view line) {
@@ -151,22 +170,62 @@ LogIdentity ParseLogIdentityLine(std::string_view line) {
     return identity;
 }
 
-LogIdentity ReadLogIdentity(const std::string& path) {
-    const CardFile file(path);
-    std::array<std::uint8_t, kMaxLogLineBytes + 3> buffer{}; // room for a byte-order mark
-    const std::size_t count = file.IsOpen() ? file.ReadAt(0, buffer) : 0;
+namespace {
+
+constexpr std::size_t kLogIdentityBytes = kMaxLogLineBytes + 3; // room for a byte-order mark
+
+LogIdentity LogIdentityOf(std::span<const std::uint8_t> head) {
+    head = head.first(std::min(head.size(), kLogIdentityBytes));
     return ParseLogIdentityLine(
-        std::string_view(reinterpret_cast<const char*>(buffer.data()), count));
+        std::string_view(reinterpret_cast<const char*>(head.data()), head.size()));
 }
 
-std::optional<int> ReadLogDurationSeconds(const std::string& path) {
+LogIdentity LogIdentityOf(const RandomAccessBytes& log) {
+    std::array<std::uint8_t, kLogIdentityBytes> buffer{};
+    return LogIdentityOf(std::span(buffer).first(log.ReadAt(0, buffer)));
+}
+
+std::optional<int> DurationOfLoadedLog(const CInfoLogFile& log) {
     constexpr std::int64_t kMaxSeconds = 3600;
-    CInfoLogFile log;
-    if (log.Load(path) != 1 || log.m_nSampleCount <= 0)
+    if (log.m_nSampleCount <= 0)
         return std::nullopt;
     const std::int64_t first = log.GetSample(0)->llTime;
     const std::int64_t last = log.GetSample(log.m_nSampleCount - 1)->llTime;
     return static_cast<int>(std::clamp<std::int64_t>((last - first) / 1000, 0, kMaxSeconds));
+}
+
+} // namespace
+
+LogIdentity ReadLogIdentity(const std::string& path) {
+    return LogIdentityOf(CardFile(path));
+}
+
+std::optional<int> ReadLogDurationSeconds(const std::string& path) {
+    CInfoLogFile log;
+    if (log.Load(path) != 1)
+        return std::nullopt;
+    return DurationOfLoadedLog(log);
+}
+
+LogFileSummary SummariseLog(const RandomAccessBytes& log) {
+    // Read whole, as far as the log loader reads it; a log that cannot be read so far has no
+    // duration, and its identity is read from its head alone.
+    std::vector<std::uint8_t> text(
+        static_cast<std::size_t>(std::min(log.Size(), kMaxLogFileBytes)));
+    LogFileSummary summary;
+    if (text.empty() || !log.ReadExact(0, text)) {
+        summary.identity = LogIdentityOf(log);
+        return summary;
+    }
+    summary.identity = LogIdentityOf(text);
+    CInfoLogFile loaded;
+    if (loaded.LoadFromBytes(text) == 1)
+        summary.durationSeconds = DurationOfLoadedLog(loaded);
+    return summary;
+}
+
+LogFileSummary ReadLogSummary(const std::string& path) {
+    return SummariseLog(CardFile(path));
 }
 
 } // namespace trevix

@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace trevix {
+
+class RandomAccessBytes;
+class RecorderTimeCache;
 
 struct VideoFileSummary {
     bool hasHead = false;         // the data file starts with a picture block
@@ -22,13 +26,21 @@ struct VideoFileSummary {
 // index is missing, damaged or does not hold whole records at both ends, the pair is read
 // through the full index reader (which salvages or rebuilds from the data file).
 VideoFileSummary ReadVideoSummary(const std::string& dataPath);
+// The same from the pair already open: data, and index (null when there is none or it could not
+// be opened). Only the full index reader opens files again. times converts the picture times.
+VideoFileSummary SummariseVideo(const RandomAccessBytes& data, const RandomAccessBytes* index,
+                                const std::string& dataPath, RecorderTimeCache& times);
 
 // Event code of the head of a video data file: the first block's event code, or nothing when the
 // file does not start with a picture block.
 std::optional<std::uint8_t> ReadVideoHeadEventCode(const std::string& dataPath);
+std::optional<std::uint8_t> VideoHeadEventCode(const RandomAccessBytes& data);
 
 // The event code of an event list entry: an .edx marker's byte, else the head of the .vdd.
 std::uint8_t EventTypeOfEventFile(const std::string& path);
+// What the event list shows of an entry: an .edx marker's event code alone, else the video
+// summary of the .vdd.
+VideoFileSummary ReadEventFileSummary(const std::string& path);
 
 struct LogIdentity {
     std::string recorderId; // "Recorder ID" column
@@ -43,5 +55,14 @@ LogIdentity ParseLogIdentityLine(std::string_view firstLine);
 // Seconds between the first and the last sample of the log with a valid time, at most 3600;
 // empty when the log has no such sample.
 std::optional<int> ReadLogDurationSeconds(const std::string& path);
+
+// What the log list shows of a log: its identity and its duration.
+struct LogFileSummary {
+    LogIdentity identity;
+    std::optional<int> durationSeconds;
+};
+LogFileSummary ReadLogSummary(const std::string& path);
+// The same from the log already open, read whole once.
+LogFileSummary SummariseLog(const RandomAccessBytes& log);
 
 } // namespace trevix

@@ -2,6 +2,7 @@
 
 #include "app/Lang.h"
 #include "catalogue/RecordingSummary.h"
+#include "catalogue/ScanLists.h"
 #include "recorder/CardLayout.h"
 #include "recorder/Vocabulary.h"
 
@@ -32,13 +33,23 @@ bool StartsOnTheHour(std::string_view path) {
     return name.substr(dot - 5, 4) == "00.0";
 }
 
+// Entry i of a summary list given with the paths; a missing one tells nothing.
+template <typename Summary>
+const Summary& SummaryAt(std::span<const Summary> summaries, std::size_t i) {
+    static const Summary kNothing{};
+    return i < summaries.size() ? summaries[i] : kNothing;
+}
+
 } // namespace
 
 NormalFileInfo NormalFileInfoOf(const std::string& path) {
+    return NormalFileInfoOf(path, ReadVideoSummary(path));
+}
+
+NormalFileInfo NormalFileInfoOf(std::string_view path, const VideoFileSummary& summary) {
     NormalFileInfo times;
     times.titleSeconds = TitleTimeToSeconds(TitleOfPath(path)).value_or(0);
     times.startsOnTheHour = StartsOnTheHour(path);
-    const VideoFileSummary summary = ReadVideoSummary(path);
     times.firstFrameMs = summary.firstFrameMs;
     times.lastFrameMs = summary.lastFrameMs;
     times.drid = summary.drid;
@@ -92,34 +103,35 @@ std::string LogDurationText(std::optional<int> seconds) {
 }
 
 std::vector<ListRow> BuildEventRows(std::span<const std::string> paths) {
+    return BuildEventRows(paths, SummariseList(SearchList::Event, paths).eventSummaries);
+}
+
+std::vector<ListRow> BuildEventRows(std::span<const std::string> paths,
+                                    std::span<const VideoFileSummary> summaries) {
     std::vector<ListRow> rows;
     rows.reserve(paths.size());
-    for (const std::string& path : paths) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        const VideoFileSummary& summary = SummaryAt(summaries, i);
         const RecorderTitle title(TitleOfPath(path));
-        std::string drid, sdid;
-        int eventCode = 0;
-        int eventCodeEx = 0;
-        if (EndsWithNoCase(path, kEventMarkerExt)) {
-            eventCode = ReadEventMarkerCode(path);
-        } else {
-            const VideoFileSummary summary = ReadVideoSummary(path);
-            eventCode = summary.eventCode;
-            eventCodeEx = summary.eventCodeEx;
-            drid = summary.drid;
-            sdid = summary.sdid;
-        }
         rows.push_back({{title.ListNumber(), title.StartText(),
-                         EventDisplayName(eventCode, eventCodeEx), path, drid, sdid}});
+                         EventDisplayName(summary.eventCode, summary.eventCodeEx), path,
+                         summary.drid, summary.sdid}});
     }
     return rows;
 }
 
 NormalList BuildNormalRows(std::span<const std::string> paths) {
+    return BuildNormalRows(paths, SummariseList(SearchList::Normal, paths).normalSummaries);
+}
+
+NormalList BuildNormalRows(std::span<const std::string> paths,
+                           std::span<const VideoFileSummary> summaries) {
     std::vector<NormalFileInfo> files;
     files.reserve(paths.size());
-    for (const std::string& path : paths)
-        files.push_back(NormalFileInfoOf(path));
-    return BuildNormalRows(paths, files);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        files.push_back(NormalFileInfoOf(paths[i], SummaryAt(summaries, i)));
+    return BuildNormalRows(paths, std::span<const NormalFileInfo>(files));
 }
 
 NormalList BuildNormalRows(std::span<const std::string> paths,
@@ -156,14 +168,20 @@ std::vector<ListRow> BuildMemoRows(std::span<const std::string> paths) {
 }
 
 std::vector<ListRow> BuildLogRows(std::span<const std::string> paths) {
+    return BuildLogRows(paths, SummariseList(SearchList::Log, paths).logSummaries);
+}
+
+std::vector<ListRow> BuildLogRows(std::span<const std::string> paths,
+                                  std::span<const LogFileSummary> summaries) {
     std::vector<ListRow> rows;
     rows.reserve(paths.size());
-    for (const std::string& path : paths) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        const LogFileSummary& summary = SummaryAt(summaries, i);
         const RecorderTitle title(TitleOfPath(path));
-        const LogIdentity identity = ReadLogIdentity(path);
         rows.push_back(
-            {{title.ListNumber(), title.StartText(), LogDurationText(ReadLogDurationSeconds(path)),
-              path, identity.recorderId, identity.cardId}});
+            {{title.ListNumber(), title.StartText(), LogDurationText(summary.durationSeconds), path,
+              summary.identity.recorderId, summary.identity.cardId}});
     }
     return rows;
 }

@@ -3,6 +3,8 @@
 // list's grouping of consecutive files into one row.
 #pragma once
 
+#include "catalogue/RecordingSummary.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,6 +47,8 @@ struct NormalFileInfo {
 };
 
 NormalFileInfo NormalFileInfoOf(const std::string& path);
+// The same from the file's summary, read already.
+NormalFileInfo NormalFileInfoOf(std::string_view path, const VideoFileSummary& summary);
 
 // A file opens a new group when its start lies 11 seconds or more after the previous file's end
 // (or before that end: the difference is taken unsigned), or when it starts on the hour.
@@ -60,12 +64,20 @@ std::string NormalDurationText(int seconds);
 // "%d Min" of d / 60 from 60 seconds on, else "%d Sec"; "0 Min" for a log without valid times.
 std::string LogDurationText(std::optional<int> seconds);
 
+// The rows of paths, read from the files; the forms with summaries take what a scan read of
+// them (summaries parallel to paths; a missing one counts as a file that told nothing).
 std::vector<ListRow> BuildEventRows(std::span<const std::string> paths);
+std::vector<ListRow> BuildEventRows(std::span<const std::string> paths,
+                                    std::span<const VideoFileSummary> summaries);
 NormalList BuildNormalRows(std::span<const std::string> paths);
+NormalList BuildNormalRows(std::span<const std::string> paths,
+                           std::span<const VideoFileSummary> summaries);
 // The same grouping from times already read (paths and files of equal length).
 NormalList BuildNormalRows(std::span<const std::string> paths,
                            std::span<const NormalFileInfo> files);
 std::vector<ListRow> BuildMemoRows(std::span<const std::string> paths);
 std::vector<ListRow> BuildLogRows(std::span<const std::string> paths);
+std::vector<ListRow> BuildLogRows(std::span<const std::string> paths,
+                                  std::span<const LogFileSummary> summaries);
 
 } // namespace trevix

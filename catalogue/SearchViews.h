@@ -20,6 +20,8 @@ inline constexpr int kHideLoadingTimerMs = 2000;
 // The four lists, in the order of the tab buttons' search for the first non-empty one.
 enum class SearchList { Event, Normal, Memo, Log };
 
+struct ScanLists;
+
 // Loaded kinds (held by the application object).
 inline constexpr int kLoadedNone = 0;
 inline constexpr int kLoadedEvent = 1;
@@ -35,6 +37,9 @@ public:
     // Ends the loaded state and empties the four lists.
     virtual void ClearLists() = 0;
     virtual void FillList(SearchList list, std::span<const std::string> paths) = 0;
+    // The same from a scan, with what it read of each file; a view that builds rows takes them
+    // from there instead of reading the files again. By default the paths are handed on.
+    virtual void FillScannedList(SearchList list, const ScanLists& scan);
     virtual void ShowList(SearchList list) = 0;
     // Message 0x07A1, delivered after the current call returns.
     virtual void PostScanFinished() = 0;

@@ -14,8 +14,6 @@ namespace trevix {
 namespace {
 
 constexpr std::size_t kMaxLineBytes = 256;
-// A log of one hour is a few megabytes; a larger file is read only this far.
-constexpr std::uint64_t kMaxLogFileBytes = 64ull * 1024 * 1024;
 
 // Characters [pos, pos + length) of text, or what of them exists.
 std::string_view Sub(std::string_view text, std::size_t pos, std::size_t length) {
@@ -116,34 +114,8 @@ SYSTEMTIME RmcTime(std::string_view timeField, std::string_view dateField) {
 
 namespace {
 
-// Local-time conversion costs a time-zone lookup; one log holds about an hour of samples, so
-// the conversion of each hour's start is kept. Daylight-saving changes fall on hour
-// boundaries, so minutes and seconds add to it as plain seconds.
-class HourCache {
-public:
-    std::int64_t ToMs(const SYSTEMTIME& time) {
-        const std::uint64_t key =
-            (std::uint64_t{time.wYear} << 24) | (time.wMonth << 16) | (time.wDay << 8) | time.wHour;
-        if (!valid_ || key != key_) {
-            std::int64_t seconds = 0;
-            if (!LocalFieldsToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, 0, 0,
-                                      seconds))
-                return ToRecorderMs(time); // outside the calendar: the system's fallback
-            valid_ = true;
-            key_ = key;
-            hourStart_ = seconds;
-        }
-        return (hourStart_ + time.wMinute * 60 + time.wSecond) * 1000 + time.wMilliseconds;
-    }
-
-private:
-    bool valid_ = false;
-    std::uint64_t key_ = 0;
-    std::int64_t hourStart_ = 0;
-};
-
 std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateField,
-                             HourCache& cache) {
+                             RecorderTimeCache& cache) {
     if (dateField.size() > 6)
         dateField.remove_prefix(1);
     if (timeField.size() > 6)
@@ -196,7 +168,7 @@ std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateFi
 } // namespace
 
 std::int64_t LogRecorderTime(std::string_view timeField, std::string_view dateField) {
-    HourCache cache;
+    RecorderTimeCache cache;
     return LogRecorderTime(timeField, dateField, cache);
 }
 
@@ -346,7 +318,7 @@ int CInfoLogFile::LoadFromBytes(std::span<const std::uint8_t> bytes, ILogLoadOwn
         m_strSDID = identifier(header[3]);
     }
 
-    HourCache hours;
+    RecorderTimeCache hours;
     int completed = 0;
     bool hasOrigin = false;
     std::int64_t origin = 0;

@@ -32,6 +32,8 @@ public:
 };
 
 inline constexpr int kMaxLogSamples = 3610;
+// A log of one hour is a few megabytes; a larger file is read only this far.
+inline constexpr std::uint64_t kMaxLogFileBytes = 64ull * 1024 * 1024;
 inline constexpr std::int64_t kLogWindowMs = 3610 * 1000;
 
 // Recorder milliseconds of a "$MVDRL" time and date field, with the recorder's repairs; 0 when

@@ -6,7 +6,9 @@
 namespace trevix {
 namespace {
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -51,6 +53,33 @@ std::int64_t ToRecorderMs(const SYSTEMTIME& time) {
                       std::chrono::system_clock::now().time_since_epoch())
                       .count();
     return seconds * 1000 + time.wMilliseconds;
+}
+
+std::int64_t RecorderTimeCache::ToMs(const SYSTEMTIME& time) {
+    // The epoch-day repair and minutes or seconds outside the calendar go the uncached way.
+    if (time.wYear <= 1970 || time.wMinute > 59 || time.wSecond > 59)
+        return ToRecorderMs(time);
+    // Every field whole in the key, so that no other fields (read from a card file) can meet
+    // an hour already converted.
+    const std::uint64_t key = (std::uint64_t{time.wYear} << 48) |
+                              (std::uint64_t{time.wMonth} << 32) |
+                              (std::uint64_t{time.wDay} << 16) | time.wHour;
+    if (!valid_ || key != key_) {
+        // An hour whose last second lies 3599 seconds after its first has no change of the
+        // clock inside it; any other hour (a change of half an hour, a repeated hour) is
+        // converted time by time.
+        std::int64_t start = 0, end = 0;
+        const bool whole =
+            LocalFieldsToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, 0, 0, start) &&
+            LocalFieldsToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, 59, 59, end) &&
+            end - start == 3599;
+        valid_ = true;
+        key_ = key;
+        hourStart_ = whole ? std::optional<std::int64_t>(start) : std::nullopt;
+    }
+    if (!hourStart_)
+        return ToRecorderMs(time);
+    return (*hourStart_ + time.wMinute * 60 + time.wSecond) * 1000 + time.wMilliseconds;
 }
 
 SYSTEMTIME FromRecorderMs(std::int64_t ms) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace trevix {
 
@@ -26,6 +27,20 @@ bool LocalFieldsToSeconds(int year, int month, int day, int hour, int minute, in
 
 // 1970-01-01 reads as 1970-01-02; fields outside the calendar give the current time.
 std::int64_t ToRecorderMs(const SYSTEMTIME& time);
+
+// ToRecorderMs for a run of times: the conversion of each hour's start is kept, since local-time
+// conversion costs a time-zone lookup and the times of a file or log mostly share their hour.
+// Within an hour that holds no change of the clock, minutes and seconds add to its start as
+// plain seconds; the times of an hour that holds one are converted one by one.
+class RecorderTimeCache {
+public:
+    std::int64_t ToMs(const SYSTEMTIME& time);
+
+private:
+    bool valid_ = false;
+    std::uint64_t key_ = 0;
+    std::optional<std::int64_t> hourStart_; // empty for an hour with a change of the clock
+};
 
 // The local-time fields of recorder milliseconds (with day of week), for display.
 SYSTEMTIME FromRecorderMs(std::int64_t ms);

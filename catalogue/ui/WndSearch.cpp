@@ -286,12 +286,17 @@ void CWndSearch::ClearLists() {
 }
 
 void CWndSearch::FillList(SearchList list, std::span<const std::string> paths) {
+    FillScannedList(list, SummariseList(list, paths));
+}
+
+void CWndSearch::FillScannedList(SearchList list, const ScanLists& scan) {
     CListEvent& control = List(list);
     control.clear();
-    paths_[At(list)].assign(paths.begin(), paths.end());
+    const std::vector<std::string>& paths = scan.Paths(list);
+    paths_[At(list)] = paths;
     switch (list) {
     case SearchList::Event:
-        for (const ListRow& row : BuildEventRows(paths))
+        for (const ListRow& row : BuildEventRows(paths, scan.eventSummaries))
             control.AddRow(Texts(row.columns));
         ShowOnlyList(SearchList::Event);
         SetPressedTab(SearchList::Event);
@@ -301,7 +306,7 @@ void CWndSearch::FillList(SearchList list, std::span<const std::string> paths) {
         SetShown(kUncheckAll, false);
         break;
     case SearchList::Normal:
-        normal_ = BuildNormalRows(paths);
+        normal_ = BuildNormalRows(paths, scan.normalSummaries);
         for (const NormalRow& row : normal_.rows)
             control.AddRow(Texts(row.columns), static_cast<quint32>(row.firstFile));
         break;
@@ -310,7 +315,7 @@ void CWndSearch::FillList(SearchList list, std::span<const std::string> paths) {
             control.AddRow(Texts(row.columns));
         break;
     case SearchList::Log:
-        for (const ListRow& row : BuildLogRows(paths))
+        for (const ListRow& row : BuildLogRows(paths, scan.logSummaries))
             control.AddRow(Texts(row.columns));
         break;
     }

@@ -6,6 +6,7 @@
 
 #include "catalogue/EventListSort.h"
 #include "catalogue/LoadingSequence.h"
+#include "catalogue/ScanLists.h"
 #include "catalogue/SearchListRows.h"
 #include "catalogue/SearchViews.h"
 
@@ -136,6 +137,7 @@ public:
     // ISearchView (the folder scan).
     void ClearLists() override;
     void FillList(SearchList list, std::span<const std::string> paths) override;
+    void FillScannedList(SearchList list, const ScanLists& scan) override;
     void ShowList(SearchList list) override;
     void PostScanFinished() override;
 

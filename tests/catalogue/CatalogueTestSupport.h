@@ -30,6 +30,11 @@ inline mkcard::WrittenCard WriteTestCard(const TempDir& dir, std::string_view te
     return card;
 }
 
+// One recording line of a card description with small, fast pictures at fps.
+inline std::string RecordingLine(std::string_view text, int fps = 1) {
+    return std::string(text) + " fps=" + std::to_string(fps) + " size=360x240 audio=none\n";
+}
+
 inline std::string P(const std::filesystem::path& path) {
     return path.string();
 }

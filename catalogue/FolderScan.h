@@ -1,0 +1,51 @@
+// One scan's walk over the listed folders of a card: the check of every file (each opened once,
+// by name in its open folder), the deletions of files too short to hold anything, the progress
+// position, and what the lists show of every file that passed, read while it is open.
+#pragma once
+
+#include "catalogue/FolderListing.h"
+#include "catalogue/RecordingSummary.h"
+#include "catalogue/SearchViews.h"
+#include "recorder/RecorderTime.h"
+
+#include <string>
+#include <vector>
+
+namespace trevix {
+
+// Video data files that passed, with their summaries (parallel).
+struct ScannedVideos {
+    std::vector<std::string> paths;
+    std::vector<VideoFileSummary> summaries;
+};
+
+class FolderScan {
+public:
+    // Deleted files are appended to deleted; the progress position moves on loading.
+    FolderScan(ILoadingView& loading, std::vector<std::string>& deleted)
+        : loading_(loading), deleted_(deleted) {}
+
+    // The .vdd files of folder that pass the data check and whose index (the .vdx of the same
+    // name, when listed) passes its check. A data file too short to hold anything is deleted
+    // with its index; advance moves the progress position once per data file.
+    ScannedVideos VideoFiles(const FolderListing& folder, bool advance);
+    // The files of folder that pass the data check (memo audio).
+    std::vector<std::string> DataFiles(const FolderListing& folder, bool advance);
+    // The same for logs, with their summaries (parallel to paths).
+    void LogFiles(const FolderListing& folder, std::vector<std::string>& paths,
+                  std::vector<LogFileSummary>& summaries);
+
+private:
+    void Advance(bool advance);
+    void Deleted(const std::string& path) { deleted_.push_back(path); }
+    // Calls onPassed(entry, file) for every file of folder that passes the data check.
+    template <typename OnPassed>
+    void CheckDataFiles(const FolderListing& folder, bool advance, OnPassed onPassed);
+
+    ILoadingView& loading_;
+    std::vector<std::string>& deleted_;
+    RecorderTimeCache times_;
+    int position_ = 0;
+};
+
+} // namespace trevix

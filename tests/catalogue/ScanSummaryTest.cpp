@@ -1,0 +1,231 @@
+#include "catalogue/FolderScan.h"
+#include "catalogue/MgrDBSearch.h"
+#include "catalogue/SearchListRows.h"
+#include "recorder/CardLayout.h"
+#include "recorder/InfoVdxFile.h"
+#include "recorder/RecorderTime.h"
+#include "tests/catalogue/CatalogueTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+
+using namespace trevix;
+using namespace trevix::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Line(std::string_view text) {
+    return RecordingLine(text, 2);
+}
+
+std::vector<std::vector<std::string>> Columns(const std::vector<ListRow>& rows) {
+    std::vector<std::vector<std::string>> columns;
+    for (const ListRow& row : rows)
+        columns.push_back(row.columns);
+    return columns;
+}
+
+std::vector<std::vector<std::string>> Columns(const NormalList& list) {
+    std::vector<std::vector<std::string>> columns;
+    for (const NormalRow& row : list.rows)
+        columns.push_back(row.columns);
+    return columns;
+}
+
+FolderListing EventFolder(const TempDir& dir) {
+    return FolderListing(ChannelKindFolder(dir.Str(), 1, kEventFolder),
+                         {kVideoDataExt, kVideoIndexExt, kEventMarkerExt});
+}
+
+} // namespace
+
+// What the scan reads of each file while it has it open for its check gives the same rows as
+// reading the files again, whatever damage the files carry.
+TEST(ScanSummaries, GiveTheRowsThatReadingTheFilesAgainGives) {
+    ScopedTimeZone utc("UTC");
+    TempDir dir;
+    WriteTestCard(dir, Line("event code=2") + Line("event code=32 ext=1") + Line("event code=4") +
+                           Line("event") + Line("event") + Line("event") + Line("event") +
+                           Line("normal start=200 files=8 seconds=20 marker=30:16") +
+                           "log start=0 seconds=600\nlog start=1000 seconds=45\n"
+                           "damage index-missing video=1:1\n"
+                           "damage trailer-damaged video=2:1\n"
+                           "damage old-trailer video=3:1\n"
+                           "damage records-66 video=4:1\n"
+                           "damage data-cut video=5:1\n"
+                           "damage short-index video=6:1\n"
+                           "damage index-cut-short video=8:1\n"
+                           "damage unreadable-index video=9:1\n"
+                           "damage short-index video=10:1\n");
+    dir.Write("log/0000000099,2024_05_17_12_00_00.log",
+              "$GPRMC,no samples\r\n" + std::string(40, ' '));
+    SearchFixture f;
+    ASSERT_TRUE(f.ScanFolder(dir));
+    const ScanLists& scan = f.search.LastScan();
+    ASSERT_EQ(scan.event.size(), 8u); // seven events and the marker
+    ASSERT_EQ(scan.eventSummaries.size(), scan.event.size());
+    ASSERT_EQ(scan.normal.size(), 8u);
+    ASSERT_EQ(scan.normalSummaries.size(), scan.normal.size());
+    ASSERT_EQ(scan.log.size(), 3u);
+    ASSERT_EQ(scan.logSummaries.size(), scan.log.size());
+
+    EXPECT_EQ(Columns(BuildEventRows(scan.event, scan.eventSummaries)),
+              Columns(BuildEventRows(scan.event)));
+    const NormalList fromScan = BuildNormalRows(scan.normal, scan.normalSummaries);
+    const NormalList reread = BuildNormalRows(scan.normal);
+    EXPECT_EQ(Columns(fromScan), Columns(reread));
+    EXPECT_EQ(fromScan.groupOfFile, reread.groupOfFile);
+    EXPECT_EQ(Columns(BuildLogRows(scan.log, scan.logSummaries)), Columns(BuildLogRows(scan.log)));
+
+    // The damaged files still tell their times, the marker its event code.
+    for (const VideoFileSummary& summary : scan.normalSummaries)
+        EXPECT_TRUE(summary.firstFrameMs && summary.lastFrameMs);
+    EXPECT_EQ(scan.eventSummaries.back().eventCode, 16);
+    const auto logSummary = [&](std::string_view name) {
+        for (std::size_t i = 0; i < scan.log.size(); ++i)
+            if (scan.log[i].ends_with(name))
+                return scan.logSummaries[i];
+        return LogFileSummary{};
+    };
+    EXPECT_FALSE(logSummary("0000000099,2024_05_17_12_00_00.log").durationSeconds);
+    int longest = 0;
+    for (const LogFileSummary& summary : scan.logSummaries) {
+        longest = std::max(longest, summary.durationSeconds.value_or(0));
+        if (summary.durationSeconds) {
+            EXPECT_EQ(summary.identity.recorderId, "TRX0000001");
+        }
+    }
+    EXPECT_EQ(longest, 599);
+}
+
+// A file may go between the listing of its folder and its check: a data file that went is not
+// listed, a recording whose index went is read from its data file.
+TEST(ScanSummaries, FilesRemovedAfterTheListingAreSkippedOrReadFromTheDataFile) {
+    ScopedTimeZone utc("UTC");
+    TempDir dir;
+    const mkcard::WrittenCard card = WriteTestCard(
+        dir, Line("event channels=1") + Line("event channels=1") + Line("event channels=1"));
+    const FolderListing listing = EventFolder(dir);
+    ASSERT_EQ(listing.Files().size(), 6u);
+    const mkcard::WrittenChannel& goneData = *card.recordings[0].Channel(0);
+    const mkcard::WrittenChannel& goneIndex = *card.recordings[1].Channel(0);
+    const mkcard::WrittenChannel& whole = *card.recordings[2].Channel(0);
+    fs::remove(goneData.data);
+    fs::remove(goneIndex.index);
+
+    RecordingViews views;
+    std::vector<std::string> deleted;
+    FolderScan scan(views, deleted);
+    const ScannedVideos found = scan.VideoFiles(listing, true);
+    EXPECT_EQ(found.paths, (std::vector{P(goneIndex.data), P(whole.data)}));
+    EXPECT_TRUE(deleted.empty());
+    EXPECT_EQ(views.positions, (std::vector{1, 2, 3}));
+    ASSERT_EQ(found.summaries.size(), 2u);
+    const VideoFileSummary rebuilt = ReadVideoSummary(P(goneIndex.data));
+    EXPECT_EQ(found.summaries[0].firstFrameMs, rebuilt.firstFrameMs);
+    EXPECT_EQ(found.summaries[0].lastFrameMs, rebuilt.lastFrameMs);
+    EXPECT_TRUE(found.summaries[0].firstFrameMs);
+    EXPECT_EQ(found.summaries[1].drid, "TRX0000001");
+}
+
+TEST(ScanSummaries, AnIndexTooShortIsDeletedAndTheRecordingReadFromItsDataFile) {
+    ScopedTimeZone utc("UTC");
+    TempDir dir;
+    const mkcard::WrittenCard card =
+        WriteTestCard(dir, Line("event channels=1") + "damage short-index video=0:1 bytes=9\n");
+    const mkcard::WrittenChannel& pair = *card.recordings[0].Channel(0);
+    RecordingViews views;
+    std::vector<std::string> deleted;
+    FolderScan scan(views, deleted);
+    const ScannedVideos found = scan.VideoFiles(EventFolder(dir), false);
+    EXPECT_EQ(found.paths, (std::vector{P(pair.data)}));
+    EXPECT_EQ(deleted, (std::vector{P(pair.index)}));
+    EXPECT_FALSE(Exists(pair.index));
+    ASSERT_EQ(found.summaries.size(), 1u);
+    EXPECT_TRUE(found.summaries[0].firstFrameMs);
+    EXPECT_TRUE(views.positions.empty());
+}
+
+TEST(FolderListingLookup, FindsTheExactSpellingFirstAndKeepsTheFolderOpen) {
+    TempDir dir;
+    dir.Write("ch1/event/A.VDX", "upper");
+    dir.Write("ch1/event/a.vdx", "lower");
+    dir.Write("ch1/event/b.Vdx", "mixed");
+    const FolderListing listing(P(dir.Path() / "ch1/event"), {kVideoIndexExt});
+    EXPECT_GE(listing.Handle(), 0);
+    ASSERT_NE(listing.Find("a.vdx"), nullptr);
+    EXPECT_EQ(listing.Find("a.vdx")->name, "a.vdx");
+    EXPECT_EQ(listing.Find("A.VDX")->name, "A.VDX");
+    // No exact spelling: the first in name order.
+    EXPECT_EQ(listing.Find("a.Vdx")->name, "A.VDX");
+    EXPECT_EQ(listing.Find("B.VDX")->name, "b.Vdx");
+    EXPECT_EQ(listing.Find("c.vdx"), nullptr);
+
+    const FolderListing missing(P(dir.Path() / "no-such-folder"));
+    EXPECT_EQ(missing.Handle(), -1);
+    EXPECT_TRUE(missing.Files().empty());
+}
+
+// The picture times of the scan go through a per-hour cache of the local-time conversion; it
+// must give what the direct conversion gives, on the days the clocks change (by an hour or by
+// half an hour) and for fields outside the calendar.
+TEST(ScanSummaryTimes, CachedConversionMatchesTheDirectOneOnDaysTheClocksChange) {
+    struct Day {
+        int month, day;
+    };
+    // 2024: Europe, North America and Lord Howe Island (half an hour) change on these days.
+    constexpr std::array<Day, 6> kDays = {{{3, 10}, {3, 31}, {4, 7}, {10, 6}, {10, 27}, {11, 3}}};
+    for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "UTC"}) {
+        ScopedTimeZone scoped(zone);
+        RecorderTimeCache cache;
+        for (const Day& day : kDays)
+            for (int minute = 0; minute < 5 * 60; minute += 7) {
+                SYSTEMTIME time;
+                time.wYear = 2024;
+                time.wMonth = static_cast<std::uint16_t>(day.month);
+                time.wDay = static_cast<std::uint16_t>(day.day);
+                time.wHour = static_cast<std::uint16_t>(minute / 60);
+                time.wMinute = static_cast<std::uint16_t>(minute % 60);
+                time.wSecond = static_cast<std::uint16_t>(minute % 60);
+                time.wMilliseconds = 250;
+                const std::int64_t cached = cache.ToMs(time);
+                const std::int64_t direct = ToRecorderMs(time);
+                if (cached == direct)
+                    continue;
+                // A repeated hour has two readings; the cached one must still be this time.
+                const SYSTEMTIME back = FromRecorderMs(cached);
+                EXPECT_EQ(back.wHour * 60 + back.wMinute, minute)
+                    << zone << " " << day.month << "-" << day.day << " " << minute;
+            }
+        SYSTEMTIME epoch;
+        epoch.wYear = 1970;
+        epoch.wMonth = 1;
+        epoch.wDay = 1;
+        EXPECT_EQ(cache.ToMs(epoch), ToRecorderMs(epoch)) << zone;
+    }
+    // Fields outside the calendar give the current time either way.
+    RecorderTimeCache cache;
+    SYSTEMTIME wrong;
+    wrong.wYear = 2024;
+    wrong.wMonth = 5;
+    wrong.wDay = 17;
+    wrong.wMinute = 75;
+    EXPECT_NEAR(static_cast<double>(cache.ToMs(wrong)), static_cast<double>(ToRecorderMs(wrong)),
+                5000.0);
+    // An hour outside the day after a valid hour is not taken for a later hour of the day.
+    wrong.wMinute = 0;
+    wrong.wHour = 10;
+    EXPECT_EQ(cache.ToMs(wrong), ToRecorderMs(wrong));
+    wrong.wDay = 16;
+    wrong.wHour = 256 + 10; // day 16 hour 266 and day 17 hour 10 would share a packed key
+    EXPECT_NEAR(static_cast<double>(cache.ToMs(wrong)), static_cast<double>(ToRecorderMs(wrong)),
+                5000.0);
+    wrong.wDay = 17;
+    wrong.wHour = 0;
+    wrong.wMonth = 13;
+    EXPECT_NEAR(static_cast<double>(cache.ToMs(wrong)), static_cast<double>(ToRecorderMs(wrong)),
+                5000.0);
+}
