@@ -1,0 +1,126 @@
+#include "playback/ui/PaneSurfaceGl.h"
+
+#include "app/TraceLog.h"
+#include "codec/PictureBlock.h"
+#include "playback/ui/PaneVideo.h"
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLPixelTransferOptions>
+#include <QOpenGLTexture>
+#include <QPainter>
+
+#include <mutex>
+
+namespace trevix {
+
+namespace {
+
+bool ProbeOpenGl() {
+    QOpenGLContext context;
+    if (!context.create())
+        return false;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!surface.isValid() || !context.makeCurrent(&surface))
+        return false;
+    GLint maxTexture = 0;
+    context.functions()->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    context.doneCurrent();
+    TRACE("OpenGL panes: max texture %d", static_cast<int>(maxTexture));
+    return maxTexture >= kMaxPictureWidth && maxTexture >= kMaxPictureHeight;
+}
+
+} // namespace
+
+bool OpenGlPanesAvailable() {
+    static std::once_flag probed;
+    static bool available = false;
+    std::call_once(probed, [] { available = ProbeOpenGl(); });
+    return available;
+}
+
+CPaneSurfaceGl::CPaneSurfaceGl(CPaneVideo& pane) : QOpenGLWidget(&pane), pane_(pane) {
+    setAttribute(Qt::WA_TransparentForMouseEvents); // the pane takes the mouse
+}
+
+CPaneSurfaceGl::~CPaneSurfaceGl() {
+    ReleaseGl();
+}
+
+void CPaneSurfaceGl::ReleaseGl() {
+    QOpenGLContext* gl = context();
+    if (gl == nullptr)
+        return;
+    makeCurrent();
+    texture_.reset();
+    if (blitter_.isCreated())
+        blitter_.destroy();
+    doneCurrent();
+    uploadedSerial_ = 0;
+    // Once released nothing is left to release when the context goes (the base class
+    // destroys it after this object is gone).
+    disconnect(gl, &QOpenGLContext::aboutToBeDestroyed, this, &CPaneSurfaceGl::ReleaseGl);
+}
+
+void CPaneSurfaceGl::initializeGL() {
+    initializeOpenGLFunctions();
+    blitter_.create();
+    // The context goes when the widget moves to another window; its resources go first.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &CPaneSurfaceGl::ReleaseGl,
+            Qt::DirectConnection);
+}
+
+void CPaneSurfaceGl::Upload(const QImage& picture, std::uint64_t serial) {
+    if (texture_ && serial == uploadedSerial_ && texture_->width() == picture.width() &&
+        texture_->height() == picture.height())
+        return;
+    if (!texture_ || texture_->width() != picture.width() ||
+        texture_->height() != picture.height()) {
+        texture_ = std::make_unique<QOpenGLTexture>(QOpenGLTexture::Target2D);
+        texture_->setSize(picture.width(), picture.height());
+        texture_->setFormat(QOpenGLTexture::RGB8_UNorm);
+        texture_->setMinMagFilters(QOpenGLTexture::Linear, QOpenGLTexture::Linear);
+        texture_->setWrapMode(QOpenGLTexture::ClampToEdge);
+        texture_->allocateStorage(QOpenGLTexture::RGB, QOpenGLTexture::UInt8);
+    }
+    // QImage rows start on 4-byte boundaries, as GL's default unpack alignment expects.
+    QOpenGLPixelTransferOptions options;
+    options.setAlignment(4);
+    if (context()->isOpenGLES()) {
+        const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+        texture_->setData(QOpenGLTexture::RGB, QOpenGLTexture::UInt8, rgb.constBits(), &options);
+    } else {
+        texture_->setData(QOpenGLTexture::BGR, QOpenGLTexture::UInt8, picture.constBits(),
+                          &options);
+    }
+    uploadedSerial_ = serial;
+}
+
+void CPaneSurfaceGl::paintGL() {
+    const CPaneVideo::Snapshot snapshot = pane_.TakeSnapshot();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const bool picture = !snapshot.picture.isNull() &&
+                         (snapshot.status.frame.flags & kFlagHiddenPicture) == 0 &&
+                         blitter_.isCreated();
+    if (picture) {
+        Upload(snapshot.picture, snapshot.serial);
+        const QSize pixels = size() * devicePixelRatio();
+        const QRect viewport(QPoint(0, 0), pixels);
+        glViewport(0, 0, pixels.width(), pixels.height());
+        blitter_.bind();
+        blitter_.blit(texture_->textureId(),
+                      QOpenGLTextureBlitter::targetTransform(QRectF(viewport), viewport),
+                      QOpenGLTextureBlitter::OriginTopLeft);
+        blitter_.release();
+    }
+    {
+        QPainter painter(this);
+        pane_.PaintContent(painter, size(), snapshot, picture);
+    }
+    pane_.FinishDrawing(snapshot);
+}
+
+} // namespace trevix
