@@ -242,12 +242,13 @@ void CPaneVideo::paintEvent(QPaintEvent*) {
         return;
     const Snapshot snapshot = TakeSnapshot();
     // Drawn off screen in full, then copied in one step.
-    QImage offscreen(client.size(), QImage::Format_RGB32);
+    if (offscreen_.size() != client.size())
+        offscreen_ = QImage(client.size(), QImage::Format_RGB32);
     {
-        QPainter content(&offscreen);
+        QPainter content(&offscreen_);
         PaintContent(content, client.size(), snapshot, false);
     }
-    painter.drawImage(client.topLeft(), offscreen);
+    painter.drawImage(client.topLeft(), offscreen_);
     FinishDrawing(snapshot);
 }
 

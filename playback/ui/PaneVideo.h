@@ -98,6 +98,7 @@ private:
     std::uint64_t takenSerial_ = 0;   // the last picture a drawing took
     PaneDrawStats stats_;
 
+    QImage offscreen_; // the plain path's drawing buffer (user-interface thread)
     std::atomic<bool> updatePosted_{false};
     std::atomic<bool> acceleratedActive_{false};
     std::optional<QPoint> dragOffset_;

@@ -1,23 +1,30 @@
 // The pane panel on its own: layouts and what they show and hide around them, pictures from
-// another thread, the display-rate limit, the event border, the pane menu's mirror setting,
-// the thumbnail toggle, window dragging and the enlarged and full-screen states.
+// another thread, the display-rate limit, the skin images, the event border, the pane menu's
+// mirror setting, the thumbnail toggle, window dragging, the enlarged and full-screen states,
+// and screen checks of the quad layout on the plain and the OpenGL path.
+#include "playback/ui/PaneSurfaceGl.h"
 #include "playback/ui/PaneVideo.h"
 #include "playback/ui/WndPanePanel.h"
 
 #include "app/ViewerConfig.h"
+#include "app/ui/Skin.h"
 #include "catalogue/SearchViews.h"
 #include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -29,6 +36,11 @@ namespace trevix {
 namespace {
 
 namespace fs = std::filesystem;
+
+fs::path BuildFolder() {
+    const char* build = std::getenv("TREVIX_BINARY_DIR");
+    return build != nullptr ? fs::path(build) : fs::path(TREVIX_BINARY_DIR);
+}
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
     QElapsedTimer clock;
@@ -160,8 +172,10 @@ protected:
     }
 
     // A main window of the viewer's size with the panel where the skin puts it.
-    CWndPanePanel& Make(PaneDisplayPath path = PaneDisplayPath::Painter, int cpuLevel = 1) {
+    CWndPanePanel& Make(PaneDisplayPath path = PaneDisplayPath::Painter, int cpuLevel = 1,
+                        const CSkin* skin = nullptr) {
         PanePanelSetup setup;
+        setup.skin = skin;
         setup.config = config_.get();
         setup.backPanel = &backPanel_;
         setup.playback = &playback_;
@@ -599,6 +613,125 @@ TEST_F(PanePanelTest, EnlargedAndFullScreenStates) {
     EXPECT_EQ(panel.geometry(), QRect(7, 40, 804, 604));
     EXPECT_FALSE(main_->mask().contains(QPoint(0, 0))); // rounded corners again
 }
+
+TEST_F(PanePanelTest, SkinImagesForNoPictureAndHiddenPicture) {
+    CSkin skin;
+    ASSERT_TRUE(skin.Load(BuildFolder() / "run" / "trevix.dsc", nullptr));
+    CWndPanePanel& panel = Make(PaneDisplayPath::Painter, 1, &skin);
+    ASSERT_FALSE(panel.NoPictureImage().isNull());
+    ASSERT_FALSE(panel.HiddenPictureImage().isNull());
+    CPaneVideo& pane = panel.Pane(1);
+    const QRect client = pane.ClientRect();
+    auto expected = [&](const QImage& image) {
+        QImage scaled(client.size(), QImage::Format_RGB32);
+        QPainter painter(&scaled);
+        painter.drawImage(scaled.rect(), image);
+        return scaled;
+    };
+    // No picture: the no-picture image over the whole client area, without texts.
+    EXPECT_EQ(pane.grab().toImage().copy(client).convertToFormat(QImage::Format_RGB32),
+              expected(panel.NoPictureImage()));
+    // A hidden picture: the hidden-picture image, without texts outside debug mode.
+    Give(1, Qt::green, 0, kFlagHiddenPicture);
+    EXPECT_EQ(pane.grab().toImage().copy(client).convertToFormat(QImage::Format_RGB32),
+              expected(panel.HiddenPictureImage()));
+}
+
+TEST_F(PanePanelTest, MonitorsComeFromTheScreens) {
+    const CMonitorInfo monitors;
+    ASSERT_GE(monitors.Count(), 1);
+    const QRect primary = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(monitors.GetMonitorRect(0), QGuiApplication::screens().front()->geometry());
+    EXPECT_GE(monitors.GetMaxWidth(), primary.width());
+    EXPECT_EQ(
+        monitors.MonitorFromPoint(primary.center().x(), primary.center().y()),
+        static_cast<int>(QGuiApplication::screens().indexOf(QGuiApplication::primaryScreen())));
+}
+
+// ---- screen checks ---------------------------------------------------------------------------
+
+const QColor kChannelColours[4] = {{40, 90, 200}, {40, 170, 60}, {190, 50, 50}, {150, 60, 170}};
+const QColor kTextColour(200, 200, 200);
+
+bool Near(const QColor& a, const QColor& b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+int CountColour(const QImage& image, const QRect& area, const QColor& colour, int tolerance) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += Near(image.pixelColor(x, y), colour, tolerance) ? 1 : 0;
+    return count;
+}
+
+class PanePanelScreenTest : public PanePanelTest,
+                            public ::testing::WithParamInterface<PaneDisplayPath> {
+protected:
+    // The panel with one uniform picture per camera, read back from the screen (from the
+    // widgets where the platform has no screen to read).
+    QImage ShowQuad() {
+        CWndPanePanel& panel = Make(GetParam());
+        for (int channel = 0; channel < 4; ++channel)
+            Give(channel, kChannelColours[channel], 5678);
+        WaitFor([] { return false; }, 300);
+        const QRect area = panel.geometry();
+        QImage shot;
+        if (QGuiApplication::platformName() != "offscreen")
+            shot = main_->screen()
+                       ->grabWindow(main_->winId(), area.x(), area.y(), area.width(), area.height())
+                       .toImage();
+        if (shot.size() != area.size())
+            shot = panel.grab().toImage();
+        return shot.convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+TEST_P(PanePanelScreenTest, QuadPicturesWhereTheLayoutPutsThemWithTheirTexts) {
+    if (GetParam() == PaneDisplayPath::Automatic && !OpenGlPanesAvailable())
+        GTEST_SKIP() << "no OpenGL context with textures on this display";
+    const QImage shot = ShowQuad();
+    EXPECT_EQ(panel_->IsAccelerated(), GetParam() == PaneDisplayPath::Automatic);
+    const fs::path folder = BuildFolder() / "screens";
+    fs::create_directories(folder);
+    const char* name =
+        GetParam() == PaneDisplayPath::Automatic ? "pane_panel_quad_gl.png" : "pane_panel_quad.png";
+    shot.save(QString::fromStdString((folder / name).string()));
+
+    for (int channel = 0; channel < 4; ++channel) {
+        const QRect pane = PaneRect(PaneLayout::Quad, channel, 0, QSize(804, 604));
+        // The picture fills the pane's client area inside its 1-pixel black frame.
+        const QRect inner = pane.adjusted(60, 40, -60, -40);
+        EXPECT_GT(CountColour(shot, inner, kChannelColours[channel], 6),
+                  inner.width() * inner.height() * 9 / 10)
+            << "channel " << channel;
+        EXPECT_EQ(shot.pixelColor(pane.left(), pane.center().y()), QColor(Qt::black)) << channel;
+        EXPECT_TRUE(
+            Near(shot.pixelColor(pane.left() + 3, pane.center().y()), kChannelColours[channel], 6))
+            << channel;
+        // Light grey text with its black outline: the camera name top left, the phase label
+        // top right, the G values, time stamp and counter along the bottom.
+        const QRect cameraName(pane.left() + 1, pane.top() + 1, 70, 25);
+        const QRect phase(pane.right() - 60, pane.top() + 1, 60, 25);
+        const QRect bottom(pane.left() + 1, pane.bottom() - 50, pane.width() - 2, 50);
+        for (const QRect& area : {cameraName, phase, bottom}) {
+            EXPECT_GT(CountColour(shot, area, kTextColour, 30), 15) << channel;
+            EXPECT_GT(CountColour(shot, area, Qt::black, 20), 15) << channel;
+        }
+        EXPECT_EQ(CountColour(shot, inner, kTextColour, 30), 0) << channel;
+    }
+    // Gaps between the panes show the panel's colour.
+    EXPECT_TRUE(Near(shot.pixelColor(402, 150), QColor(20, 23, 28), 2));
+    EXPECT_TRUE(Near(shot.pixelColor(0, 0), QColor(20, 23, 28), 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(DisplayPaths, PanePanelScreenTest,
+                         ::testing::Values(PaneDisplayPath::Painter, PaneDisplayPath::Automatic),
+                         [](const auto& param) {
+                             return param.param == PaneDisplayPath::Painter ? "Painter" : "OpenGl";
+                         });
 
 } // namespace
 } // namespace trevix
