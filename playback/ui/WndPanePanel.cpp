@@ -203,7 +203,7 @@ void CWndPanePanel::ClearPanes() {
 void CWndPanePanel::PlacePanes() {
     const PaneLayout layout = layout_.load();
     const int channel = channel_.load();
-    const bool movedRule = Vendor() != 1;
+    const bool movedRule = movedRule_ && Vendor() != 1;
     for (int index = 0; index < kPaneCount; ++index) {
         CPaneVideo& pane = Pane(index);
         const bool visible = PaneVisible(layout, index, channel);
@@ -220,6 +220,7 @@ void CWndPanePanel::PlacePanes() {
 
 void CWndPanePanel::FinishLayout(PaneLayout layout) {
     layout_.store(layout);
+    movedRule_ = false; // a layout takes its own geometry until the panel moves
     PlacePanes();
     rate_.ResetRates();
     update();
@@ -321,8 +322,10 @@ void CWndPanePanel::SetLogPreviewChannel(int channel) {
 
 void CWndPanePanel::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (Vendor() != 1)
+    if (Vendor() != 1) {
+        movedRule_ = true;
         PlacePanes();
+    }
 }
 
 void CWndPanePanel::resizeEvent(QResizeEvent* event) {

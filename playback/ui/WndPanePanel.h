@@ -1,8 +1,8 @@
 // The video area of the main window: sixteen video panes arranged in the quad, single,
 // thumbnail or log layout, the event border around them, the per-channel mirror setting of the
 // pane menu, and the enlarged and full-screen states. Pictures arrive through IPaneView from
-// the thread that steps the recording; the panel's layouts and states change on the
-// user-interface thread.
+// the thread that steps the recording (which must have stopped before the panel goes); the
+// panel's layouts and states change on the user-interface thread.
 #pragma once
 
 #include "catalogue/ThumbnailFiller.h"
@@ -174,6 +174,7 @@ private:
     QRect savedPanelRect_;
     QRect savedMainRect_;
     bool eventMarked_ = false;
+    bool movedRule_ = false;           // the vendor's simpler geometry since the panel last moved
     std::optional<QPoint> dragOffset_; // press point against the main window's corner
     std::atomic<IPaneDrawObserver*> observer_{nullptr};
     MenuRunner menuRunner_;

@@ -592,8 +592,10 @@ TEST_F(PanePanelTest, EnlargedAndFullScreenStates) {
     EXPECT_EQ(panel.geometry(), QRect(0, 0, 1024, 768));
     EXPECT_TRUE(main_->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(backPanel_.Called("no surroundings"));
-    // The vendor's simpler rule re-lays the panes when the panel moves.
+    // The vendor's simpler rule re-lays the panes when the panel moves, until the next layout.
     EXPECT_EQ(panel.Pane(1).geometry(), QRect(512, 0, 510, 382));
+    panel.SetLayout(PaneLayout::Quad, 0);
+    EXPECT_EQ(panel.Pane(1).geometry(), QRect(513, 2, 509, 381));
     panel.ToggleFullScreen(); // leaves the enlarged state instead
     EXPECT_FALSE(panel.IsEnlarged());
     EXPECT_EQ(panel.geometry(), QRect(7, 40, 804, 604));
