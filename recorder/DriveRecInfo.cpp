@@ -115,7 +115,10 @@ struct CDriveRecInfo::ChannelDecoder {
 };
 
 RecordingOptions RecordingOptions::FromConfig() {
-    const ViewerConfig& config = AppConfig();
+    return FromConfig(AppConfig());
+}
+
+RecordingOptions RecordingOptions::FromConfig(const ViewerConfig& config) {
     RecordingOptions options;
     options.deblock = config.Deblock() != 0;
     options.deinterlace = config.DeInterlace();

@@ -26,6 +26,8 @@
 
 namespace trevix {
 
+class ViewerConfig;
+
 inline constexpr int kRecordingModeEvent = 1;
 inline constexpr int kRecordingModeNormal = 2;
 
@@ -46,6 +48,7 @@ struct RecordingOptions {
 
     // Deblock, DeInterlace, CamFlip1..4 and MapType of the viewer's configuration.
     static RecordingOptions FromConfig();
+    static RecordingOptions FromConfig(const ViewerConfig& config);
 };
 
 // The windows a recording reaches; none is owned, any may be null.

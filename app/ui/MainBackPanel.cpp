@@ -5,12 +5,23 @@
 #include "app/ViewerConfig.h"
 #include "app/ui/PanelMenus.h"
 #include "app/ui/UiFonts.h"
+#include "catalogue/ThumbnailFiller.h"
 #include "catalogue/ui/DlgCheckCrash.h"
 #include "catalogue/ui/DlgLoading.h"
 #include "catalogue/ui/WndSearch.h"
+#include "control/ui/UiThread.h"
 #include "control/ui/ZVButton.h"
+#include "control/ui/ZVCarSignal.h"
 #include "control/ui/ZVCheckBox.h"
+#include "control/ui/ZVDigitDateTime.h"
+#include "control/ui/ZVDigitGVal.h"
+#include "control/ui/ZVDigitGps.h"
+#include "control/ui/ZVDigitSpeed.h"
+#include "control/ui/ZVListBox.h"
+#include "control/ui/ZVSlideBar.h"
+#include "platform/CardPath.h"
 #include "platform/MountTable.h"
+#include "playback/ui/WndPanePanel.h"
 #include "recorder/RecorderTime.h"
 
 #include <QDesktopServices>
@@ -19,6 +30,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSignalBlocker>
 
 #include <sys/statvfs.h>
 
@@ -26,6 +38,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <limits>
 
 namespace trevix {
 
@@ -152,8 +165,9 @@ public:
     void PostCloseRequest() override {
         QMetaObject::invokeMethod(&frame_, &QWidget::close, Qt::QueuedConnection);
     }
-    CMgrDBSearch* Search() override { return &frame_.Search(); }
-    CMgrPlayControl* PlayControl() override { return &frame_.PlayControl(); }
+    // Null while the frame is still making its panel.
+    CMgrDBSearch* Search() override { return frame_.SearchIfMade(); }
+    CMgrPlayControl* PlayControl() override { return frame_.PlayControlIfMade(); }
     CVolumeOutMaster* Volume() override { return frame_.Volume(); }
     ILoadedRecordings* Recordings() override { return &frame_.Recordings(); }
     CLoadedRecordings* LoadedRecordings() override { return &frame_.Recordings(); }
@@ -208,6 +222,38 @@ constexpr std::array<int, 9> kMemoDisabledButtons = {1010, 1011, 1012, 1015, 101
                                                      1017, 1018, 1114, 1147};
 constexpr std::array<int, 13> kMemoEnabledButtons = {1010, 1011, 1012, 1015, 1016, 1017, 1018,
                                                      1114, 1119, 1120, 1121, 1122, 1147};
+// The layout buttons: Front, Interior, Side, Rear, Quad and 4x4.
+constexpr std::array<int, 6> kLayoutButtons = {1120, 1121, 1122, 1211, 1119, 1114};
+constexpr std::array<int, 2> kQuadAndThumbnailButtons = {1119, 1114};
+// The buttons that run the clock (the thumbnail layout disables them; the frame steps stay).
+constexpr std::array<int, 5> kClockButtons = {1010, 1012, 1013, 1014, 1016};
+
+// A status display at its place in the panel, with its glyph strips from the skin.
+template <typename Display, typename... Args>
+Display* PlaceDisplay(QWidget& panel, const CSkin& skin, const QRect& place, Args&&... args) {
+    auto display = std::make_unique<Display>(std::forward<Args>(args)...);
+    display->LoadStrips(skin);
+    display->setParent(&panel);
+    display->setGeometry(place);
+    display->show();
+    return display.release(); // owned by the panel from here on
+}
+
+// The decoding options of a thumbnail picture of channel.
+PictureOptions ThumbnailOptions(const ViewerConfig& config, int channel) {
+    const RecordingOptions recording = RecordingOptions::FromConfig(config);
+    PictureOptions options;
+    options.deblock = recording.deblock;
+    options.deinterlace = recording.deinterlace;
+    options.camFlip = recording.camFlip[static_cast<std::size_t>(std::clamp(channel, 0, 3))];
+    return options;
+}
+
+std::int32_t ClampedSeconds(std::int64_t seconds) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(seconds, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max()));
+}
 
 } // namespace
 
@@ -221,6 +267,85 @@ public:
 
 private:
     IUserMessages& messages_;
+};
+
+// What the pane panel reaches outside itself: the panel's buttons and displays, the play control
+// and the catalogue, and the application's state.
+class CMainBackPanel::PaneLinks final : public IPaneBackPanel,
+                                        public IPanePlayback,
+                                        public IPaneAppState {
+public:
+    PaneLinks(CMainBackPanel& panel, IMainPanelHost& host) : panel_(panel), host_(host) {}
+
+    // IPaneBackPanel
+    void ShowLayoutButtons() override { panel_.SetButtonsShown(kLayoutButtons, true); }
+    void HideQuadAndThumbnailButtons() override {
+        panel_.SetButtonsShown(kQuadAndThumbnailButtons, false);
+    }
+    void ShowTimeSlideBar(bool show) override {
+        if (panel_.timeBar_ == nullptr)
+            return;
+        panel_.timeBar_->setVisible(show);
+        panel_.update(CZVSlideBar::TimeLabelStrip().adjusted(-2, -4, 2, 2)); // the labels
+    }
+    void EnableTransportButtons(bool enable) override {
+        panel_.SetButtonsEnabled(kClockButtons, enable);
+    }
+    void ShowGValues(float x, float y, float z) override { panel_.ShowGValues(x, y, z); }
+    void ShowSurroundings(bool show) override { panel_.ShowSurroundings(show); }
+
+    // IPanePlayback (PlayState from any thread)
+    int PlayState() const override {
+        const CMgrPlayControl* play = host_.PlayControl();
+        return play != nullptr ? play->PlayState() : kPlayStopped;
+    }
+    void Stop() override {
+        if (CMgrPlayControl* play = host_.PlayControl())
+            play->Stop();
+    }
+    void ShowCurrentTimeAgain() override { panel_.ShowCurrentTimeAgain(); }
+    void FillThumbnails(int channel) override { panel_.FillThumbnails(channel); }
+    void CamFlipChanged(int) override { panel_.TakeCamFlip(); }
+
+    // IPaneAppState
+    int LoadedKind() const override { return host_.LoadedKind(); }
+    int Vendor() const override { return panel_.Vendor(); }
+    bool DebugMode() const override { return TheApp() != nullptr && TheApp()->DebugFlag(); }
+    int CarPulseSpeed(int pulsesPerSecond) const override {
+        const CMgrDBSearch* search = host_.Search();
+        return search != nullptr ? search->CarPulseSpeed(pulsesPerSecond) : 0;
+    }
+    bool HasRecordingsListed() const override {
+        const int kind = host_.LoadedKind();
+        return (kind == kLoadedEvent || kind == kLoadedNormal) && panel_.RecordingCount() > 0;
+    }
+
+private:
+    CMainBackPanel& panel_;
+    IMainPanelHost& host_;
+};
+
+// What a shown memo reaches besides the panes: its sound, the time bar, the graphs and the
+// play-time display. The map window shows nothing yet, so it has nothing to empty.
+class CMainBackPanel::MemoViews final : public IMemoViews {
+public:
+    explicit MemoViews(CMainBackPanel& panel) : panel_(panel) {}
+
+    void PrepareMemoSound(const std::string& audioPath) override { panel_.shownMemo_ = audioPath; }
+    void SetTimeRangeToNow() override {
+        const std::int64_t now = ToRecorderMs(LocalNow());
+        panel_.SetTimeRange(now, now, now);
+    }
+    void ClearGraph() override {
+        for (IGraphCommands* graph : {panel_.windowGraph_, panel_.paneGraph_})
+            if (graph != nullptr)
+                graph->ClearSamples();
+    }
+    void ShowPlayTime(std::int64_t timeMs) override { panel_.ShowDateTime(FromRecorderMs(timeMs)); }
+    void ShowEmptyMap() override {}
+
+private:
+    CMainBackPanel& panel_;
 };
 
 // The loaded set behind the file-list window's loads: the frame's loaded recordings and the
@@ -256,7 +381,8 @@ public:
         CLoadedRecordings* recordings = host_.LoadedRecordings();
         if (recordings == nullptr || index < 0 || index >= recordings->Count())
             return false;
-        auto recording = std::make_unique<CDriveRecInfo>(RecordingOptions::FromConfig());
+        auto recording =
+            std::make_unique<CDriveRecInfo>(RecordingOptions::FromConfig(host_.Config()));
         recording->SetRecordingIndex(index);
         CDriveRecInfo& loading = *recording;
         recordings->Set(index, std::move(recording));
@@ -350,7 +476,7 @@ public:
         if (CMgrPlayControl* play = host_.PlayControl())
             play->StopLogPlay();
     }
-    void StopMemoSound() override {}
+    void StopMemoSound() override { panel_.StopMemoSound(); }
     void SetMemoButtonsEnabled(bool enabled) override { panel_.SetMemoButtonsEnabled(enabled); }
     void PickRecording(int index) override {
         panel_.StopPlayback(false);
@@ -360,7 +486,7 @@ public:
             search->SelectRecording(index);
     }
     void ShowMemo(const std::string& memoAudioPath, bool) override {
-        TRACE("Memo %s", memoAudioPath.c_str());
+        panel_.ShowMemo(memoAudioPath);
     }
     void PickLoadedLog(int index) override { TRACE("Loaded log %d picked", index); }
     std::span<const CInfoVdxFile> CurrentKeyChannelFiles() override {
@@ -397,13 +523,7 @@ private:
         const std::int64_t now = ToRecorderMs(LocalNow());
         panel_.SetTimeRange(now, now, now);
     }
-    CDriveRecInfo* CurrentRecording() {
-        CMgrDBSearch* search = host_.Search();
-        CLoadedRecordings* recordings = host_.LoadedRecordings();
-        if (search == nullptr || recordings == nullptr)
-            return nullptr;
-        return recordings->At(search->CurrentRecording());
-    }
+    CDriveRecInfo* CurrentRecording() { return panel_.CurrentRecording(); }
 
     CMainBackPanel& panel_;
     IMainPanelHost& host_;
@@ -436,8 +556,7 @@ CMainBackPanel::CMainBackPanel(IMainPanelHost& host, PanelServices services, QWi
       ownUrls_(services.urls ? nullptr : std::make_unique<DesktopUrlOpener>()),
       messages_(services.messages ? *services.messages : *ownMessages_),
       folders_(services.folders ? *services.folders : *ownFolders_),
-      urls_(services.urls ? *services.urls : *ownUrls_), normalStart_(QDateTime::currentDateTime()),
-      normalEnd_(normalStart_), skin_(services.skinMessages) {
+      urls_(services.urls ? *services.urls : *ownUrls_), skin_(services.skinMessages) {
     setObjectName(QStringLiteral("MainBackPanel"));
     setMouseTracking(false);
 
@@ -449,18 +568,27 @@ CMainBackPanel::CMainBackPanel(IMainPanelHost& host, PanelServices services, QWi
     PlaceChildWindows();
     CreateButtons();
     CreateMuteBox();
+    CreateStatusDisplays();
+    CreateSlideBars();
     NormaliseDisplaySpeed();
+    // Until playback starts the indicator shows the stopped state.
+    const std::string_view stopped = trevix::SpeedIndicatorText(kPlayStopped, Vendor());
+    speedText_ = QString::fromLatin1(stopped.data(), static_cast<qsizetype>(stopped.size()));
+    const std::int64_t now = ToRecorderMs(LocalNow());
+    SetTimeRange(now, now, now);
 }
 
 CMainBackPanel::~CMainBackPanel() {
-    // The file-list window reaches the adapters, which go with the members: it goes first.
+    // The file-list window and the pane panel reach the adapters, which go with the members:
+    // they go first.
     const std::unique_ptr<CWndSearch> window(searchWindow_);
+    const std::unique_ptr<CWndPanePanel> panes(paneWindow_);
 }
 
 // ---- creation --------------------------------------------------------------------------------
 
 void CMainBackPanel::PlaceChildWindows() {
-    panePanel_ = PlacePlainChild(kSkinPanePanel, "PanePanel");
+    CreatePanePanel();
     gSensorWindow_ = PlacePlainChild(kSkinGSensor, "GSensor");
     mapWindow_ = PlacePlainChild(kSkinGpsMap, "GpsMap");
     CreateFileListWindow();
@@ -493,6 +621,59 @@ void CMainBackPanel::CreateFileListWindow() {
             search->OnHideLoadingTimer();
     });
     searchWindow_ = wnd.release(); // owned by the panel from here on
+}
+
+void CMainBackPanel::CreatePanePanel() {
+    paneLinks_ = std::make_unique<PaneLinks>(*this, host_);
+    memoViews_ = std::make_unique<MemoViews>(*this);
+    PanePanelSetup setup;
+    setup.config = &host_.Config();
+    setup.skin = &skin_;
+    setup.borderColor = background_.color.isValid() ? background_.color : QColor(Qt::black);
+    setup.backPanel = paneLinks_.get();
+    setup.playback = paneLinks_.get();
+    setup.appState = paneLinks_.get();
+    auto panes = std::make_unique<CWndPanePanel>(setup);
+    if (!skin_.PlaceChild(kSkinPanePanel, panes.get()))
+        return;
+    panePanel_ = panes.get();
+    paneCommands_ = panes.get();
+    paneWindow_ = panes.release(); // owned by the panel from here on
+}
+
+void CMainBackPanel::CreateStatusDisplays() {
+    const int paneRight =
+        panePanel_ != nullptr ? panePanel_->geometry().x() + panePanel_->width() : width();
+    dateTime_ =
+        PlaceDisplay<CZVDigitDateTime>(*this, skin_, CZVDigitDateTime::PanelRect(paneRight));
+    speed_ = PlaceDisplay<CZVDigitSpeed>(*this, skin_, CZVDigitSpeed::PanelRect());
+    // The speed source and the model are read at every drawing, so menu choices show at once.
+    speed_->SetSpeedSourceReader([this] { return host_.Config().ReadDisplaySpeed(); });
+    for (const GAxis axis : {GAxis::X, GAxis::Y, GAxis::Z})
+        gValues_[static_cast<std::size_t>(axis)] =
+            PlaceDisplay<CZVDigitGVal>(*this, skin_, CZVDigitGVal::PanelRect(axis));
+    gps_ = PlaceDisplay<CZVDigitGps>(*this, skin_, CZVDigitGps::PanelRect());
+    carSignal_ = PlaceDisplay<CZVCarSignal>(*this, skin_, CZVCarSignal::PanelRect());
+    carSignal_->SetModelReader([this] { return host_.Config().ReadCurrentModel(); });
+}
+
+void CMainBackPanel::CreateSlideBars() {
+    for (const SlideBarKind kind : {SlideBarKind::Volume, SlideBarKind::Time}) {
+        auto bar = std::make_unique<CZVSlideBar>(kind);
+        bar->LoadPictures(skin_);
+        bar->setParent(this);
+        bar->setGeometry(CZVSlideBar::PanelRect(kind));
+        bar->show();
+        (kind == SlideBarKind::Volume ? volumeBar_ : timeBar_) = bar.release(); // the panel's
+    }
+    // Messages 2024 and 2025: a drag sets the system volume at every step, not only at the end.
+    connect(volumeBar_, &CZVSlideBar::moving, this,
+            [this](CZVSlideBar*, int position) { OnVolumeBarMoved(position); });
+    connect(volumeBar_, &CZVSlideBar::released, this,
+            [this](CZVSlideBar*, int position) { OnVolumeBarMoved(position); });
+    connect(timeBar_, &CZVSlideBar::moving, this, [this] { OnTimeBarMoving(); });
+    connect(timeBar_, &CZVSlideBar::released, this, [this] { OnTimeBarReleased(); });
+    volumeBar_->SetPosition(volumeLevel_);
 }
 
 ISearchView* CMainBackPanel::SearchView() {
@@ -550,8 +731,10 @@ void CMainBackPanel::NormaliseDisplaySpeed() {
 }
 
 void CMainBackPanel::SetPanePanel(QWidget* window, IPanePanelCommands* commands) {
-    if (window != nullptr && skin_.PlaceChild(kSkinPanePanel, window)) {
+    if (window != nullptr && window != panePanel_ && skin_.PlaceChild(kSkinPanePanel, window)) {
         if (panePanel_ != nullptr) {
+            if (panePanel_ == paneWindow_)
+                paneWindow_ = nullptr;
             panePanel_->hide();
             panePanel_->deleteLater();
         }
@@ -640,6 +823,10 @@ void CMainBackPanel::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), background_.color.isValid() ? background_.color : Qt::black);
     if (!background_.IsNull())
         painter.drawImage(background_.rect.topLeft(), background_.image);
+    if (speed_ != nullptr)
+        speed_->PaintSourceOnPanel(painter);
+    if (timeBar_ != nullptr && !timeBar_->isHidden())
+        timeBar_->PaintTimeLabels(painter);
     if (speedText_.isEmpty() || !speedRect_.isValid())
         return;
     // Centred, baseline 5 pixels below the middle, grey with a black outline.
@@ -1062,12 +1249,16 @@ void CMainBackPanel::OpenHomepage() {
 
 void CMainBackPanel::ChooseModel(int model) {
     host_.Config().WriteCurrentModel(model);
-    update(); // the car-signal indicator's look follows the model
+    if (carSignal_ != nullptr)
+        carSignal_->Redraw(); // its lamps follow the model
 }
 
 void CMainBackPanel::ChooseSpeed(int displaySpeed) {
     host_.Config().WriteDisplaySpeed(displaySpeed);
-    update(); // the speed digits follow the source
+    if (speed_ != nullptr) {
+        speed_->Redraw(); // the digits, label and mark follow the source
+        update(speed_->SourceAreaOnPanel());
+    }
 }
 
 void CMainBackPanel::ShowLayout(PaneLayout layout, int channel) {
@@ -1092,6 +1283,43 @@ void CMainBackPanel::ZoomGraphs(bool in) {
     }
 }
 
+void CMainBackPanel::OnVolumeBarMoved(int position) {
+    // The bar has moved already; the system volume follows it.
+    volumeLevel_ = std::clamp(position, kVolumeMin, kVolumeMax);
+    if (CVolumeOutMaster* volume = host_.Volume())
+        volume->SetVolumePercent(volumeLevel_);
+}
+
+void CMainBackPanel::OnTimeBarMoving() {
+    if (CMgrPlayControl* play = host_.PlayControl())
+        play->Stop();
+    if (host_.LoadedKind() == kLoadedNormal)
+        ShowDateTime(FromRecorderMs(timeBar_->PositionTime()));
+}
+
+void CMainBackPanel::OnTimeBarReleased() {
+    if (CMgrPlayControl* play = host_.PlayControl())
+        play->Stop();
+    if (host_.LoadedKind() != kLoadedNormal)
+        return;
+    if (CDriveRecInfo* recording = CurrentRecording())
+        recording->GotoTime(timeBar_->PositionTime());
+}
+
+void CMainBackPanel::ShowTimeBarMarks(int index) {
+    CLoadedRecordings* recordings = host_.LoadedRecordings();
+    const CDriveRecInfo* recording = recordings != nullptr ? recordings->At(index) : nullptr;
+    const int key = recording != nullptr ? recording->m_nKeyChannel : -1;
+    if (timeBar_ == nullptr || key < 0 || key >= static_cast<int>(recording->m_arrChannels.size()))
+        return;
+    // The key channel is the recording's reference channel too.
+    const std::span<const CInfoVdxFile> files =
+        recording->m_arrChannels[static_cast<std::size_t>(key)].m_arrFiles;
+    for (const std::int32_t mark : EventTriggerMarks(files, recording->m_llBegin))
+        timeBar_->AddMark(mark);
+    timeBar_->SetRecordedSpans(RecordedFileSpans(files, recording->m_llBegin));
+}
+
 void CMainBackPanel::ChangeVolume(int delta) {
     // The bar follows the mixer through the volume callback, not this command.
     if (CVolumeOutMaster* volume = host_.Volume())
@@ -1109,10 +1337,95 @@ void CMainBackPanel::ToggleMute() {
         volume->SoundOn();
 }
 
+// ---- the pane panel's requests and memos -----------------------------------------------------
+
+CDriveRecInfo* CMainBackPanel::CurrentRecording() const {
+    CMgrDBSearch* search = host_.Search();
+    CLoadedRecordings* recordings = host_.LoadedRecordings();
+    if (search == nullptr || recordings == nullptr)
+        return nullptr;
+    return recordings->At(search->CurrentRecording());
+}
+
+void CMainBackPanel::ShowCurrentTimeAgain() {
+    CMgrPlayControl* play = host_.PlayControl();
+    if (CDriveRecInfo* recording = CurrentRecording(); recording != nullptr && play != nullptr)
+        recording->GotoTime(play->ShownTimeMs());
+}
+
+void CMainBackPanel::FillThumbnails(int channel) {
+    CDriveRecInfo* recording = CurrentRecording();
+    CMgrDBSearch* search = host_.Search();
+    if (recording == nullptr || search == nullptr || paneWindow_ == nullptr || channel < 0 ||
+        channel >= static_cast<int>(recording->m_arrChannels.size()))
+        return;
+    if (!thumbnails_)
+        thumbnails_ = std::make_unique<CThumbnailFiller>();
+    thumbnails_->Fill(recording->m_arrChannels[static_cast<std::size_t>(channel)],
+                      search->CurrentRecording(), ThumbnailOptions(host_.Config(), channel),
+                      *paneWindow_);
+}
+
+void CMainBackPanel::TakeCamFlip() {
+    // Every loaded recording decodes with the new orientation from now on; a paused picture is
+    // decoded again at once.
+    CLoadedRecordings* recordings = host_.LoadedRecordings();
+    if (recordings == nullptr)
+        return;
+    for (int index = 0; index < recordings->Count(); ++index)
+        if (CDriveRecInfo* recording = recordings->At(index))
+            recording->SetOptions(RecordingOptions::FromConfig(host_.Config()));
+    CMgrPlayControl* play = host_.PlayControl();
+    if (play == nullptr || play->PlayState() == kPlayStopped)
+        ShowCurrentTimeAgain();
+}
+
+void CMainBackPanel::ShowSurroundings(bool show) {
+    for (const auto& [id, button] : buttons_)
+        button->setVisible(show);
+    std::vector<QWidget*> controls = {muteBox_,   dateTime_,      speed_,   gps_,
+                                      carSignal_, volumeBar_,     timeBar_, gSensorWindow_,
+                                      mapWindow_, fileListWindow_};
+    controls.insert(controls.end(), gValues_.begin(), gValues_.end());
+    for (QWidget* control : controls)
+        if (control != nullptr)
+            control->setVisible(show);
+    update();
+}
+
+void CMainBackPanel::SetButtonsShown(std::span<const int> ids, bool shown) {
+    for (const int id : ids)
+        if (CZVButton* button = Button(id))
+            button->setVisible(shown);
+}
+
+void CMainBackPanel::SetButtonsEnabled(std::span<const int> ids, bool enabled) {
+    for (const int id : ids)
+        if (CZVButton* button = Button(id))
+            button->setEnabled(enabled);
+}
+
+void CMainBackPanel::ShowMemo(const std::string& memoAudioPath) {
+    StopMemoSound();
+    if (paneWindow_ == nullptr)
+        return;
+    const int line = searchWindow_ != nullptr ? searchWindow_->LoadedList().currentRow() : 0;
+    memoDisplay_.Show(memoAudioPath, std::max(line, 0), *paneWindow_, *memoViews_);
+    // A picked memo is heard at once, as Play would play it.
+    if (CMgrPlayControl* play = host_.PlayControl())
+        play->MemoPlay();
+}
+
+void CMainBackPanel::StopMemoSound() {
+    memoSound_.Stop();
+}
+
 // ---- unloading -------------------------------------------------------------------------------
 
 void CMainBackPanel::ResetViews() {
     StopPlayback(true);
+    StopMemoSound();
+    shownMemo_.clear();
     if (fileListCommands_ != nullptr)
         fileListCommands_->ShowTabsAndLists();
     if (paneCommands_ != nullptr) {
@@ -1152,7 +1465,8 @@ void CMainBackPanel::ShowVolume(int level) {
     if (clamped == volumeLevel_)
         return;
     volumeLevel_ = clamped;
-    update();
+    if (volumeBar_ != nullptr)
+        volumeBar_->SetPosition(clamped);
 }
 
 void CMainBackPanel::ShowMute(bool soundOff) {
@@ -1163,6 +1477,10 @@ void CMainBackPanel::ShowMute(bool soundOff) {
 
 void CMainBackPanel::DisableVolume() {
     volumeLevel_ = kVolumeStart;
+    if (volumeBar_ != nullptr) {
+        volumeBar_->SetPosition(kVolumeStart);
+        volumeBar_->Enable(false);
+    }
     if (muteBox_ != nullptr)
         muteBox_->setEnabled(false);
 }
@@ -1174,12 +1492,20 @@ void CMainBackPanel::CloseFileList() {
 
 void CMainBackPanel::OnKeyChannelFileChanged(int channel) {
     TRACE("Key channel %d changed its index file", channel);
+    if (paneWindow_ != nullptr)
+        paneWindow_->RepaintAll(); // the panes' file counters belong to the new file
 }
 
 PlayControlViews CMainBackPanel::PlayViews() {
     PlayControlViews views;
     views.status = this;
+    views.sound = &recordingSound_;
+    views.memo = &memoSound_;
     return views;
+}
+
+IPaneView* CMainBackPanel::PaneView() {
+    return paneWindow_;
 }
 
 void CMainBackPanel::ClearViews() {
@@ -1190,21 +1516,63 @@ void CMainBackPanel::ClearViews() {
             graph->ClearSamples();
 }
 
-void CMainBackPanel::SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t) {
-    normalStart_ = QDateTime::fromMSecsSinceEpoch(start, Qt::UTC);
-    normalEnd_ = QDateTime::fromMSecsSinceEpoch(end, Qt::UTC);
+void CMainBackPanel::SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t current) {
+    if (timeBar_ != nullptr)
+        timeBar_->SetTimeRange(host_.LoadedKind(), start, end, current);
 }
 
-void CMainBackPanel::ShowSelected(int, int) {}
+void CMainBackPanel::ShowSelected(int index, int loadedKind) {
+    // The frame has given the time bar the recording's span; its marks and files follow.
+    if (loadedKind == kLoadedNormal)
+        ShowTimeBarMarks(index);
+}
 
-// ---- status displays -------------------------------------------------------------------------
+CZVDigitGVal* CMainBackPanel::GValueDisplay(int axis) const {
+    if (axis < 0 || axis >= static_cast<int>(gValues_.size()))
+        return nullptr;
+    return gValues_[static_cast<std::size_t>(axis)];
+}
 
-void CMainBackPanel::ShowDateTime(const SYSTEMTIME&) {}
-void CMainBackPanel::ShowGValues(float, float, float) {}
-void CMainBackPanel::ShowSpeed(int, const GPSINFO&) {}
-void CMainBackPanel::ShowGps(const GPSINFO&) {}
-void CMainBackPanel::ShowCarSignal(std::uint8_t) {}
-void CMainBackPanel::ShowTimeSlider(std::int64_t) {}
+// ---- status displays (any thread: the displays hand calls to their own thread) ---------------
+
+void CMainBackPanel::ShowDateTime(const SYSTEMTIME& time) {
+    if (dateTime_ != nullptr)
+        dateTime_->SetTime(time);
+}
+
+void CMainBackPanel::ShowGValues(float x, float y, float z) {
+    const std::array<float, 3> values = {x, y, z};
+    for (std::size_t axis = 0; axis < values.size(); ++axis)
+        if (gValues_[axis] != nullptr)
+            gValues_[axis]->SetValue(values[axis]);
+}
+
+void CMainBackPanel::ShowSpeed(int kmh, const GPSINFO& fix) {
+    if (speed_ != nullptr)
+        speed_->SetSpeed(kmh, fix);
+}
+
+void CMainBackPanel::ShowGps(const GPSINFO& fix) {
+    if (gps_ != nullptr)
+        gps_->SetFix(fix);
+}
+
+void CMainBackPanel::ShowCarSignal(std::uint8_t bits) {
+    if (carSignal_ != nullptr)
+        carSignal_->SetBits(bits);
+}
+
+void CMainBackPanel::ShowTimeSlider(std::int64_t seconds) {
+    CZVSlideBar* bar = timeBar_;
+    if (bar == nullptr)
+        return;
+    const std::int32_t position = ClampedSeconds(seconds);
+    if (HandedToOwnThread(bar, [this, position] { ShowTimeSlider(position); }))
+        return;
+    // The thumb stays under the mouse while the user drags it.
+    if (bar->TimeRange().IsNormal() && !bar->IsDragging())
+        bar->SetPosition(position);
+}
 
 void CMainBackPanel::ShowSpeedIndicator(std::string_view text) {
     // May come from the precise timer's thread: the text is handed to the panel's thread.
@@ -1218,6 +1586,44 @@ void CMainBackPanel::ShowSpeedIndicator(std::string_view text) {
             update(speedRect_);
         },
         Qt::AutoConnection);
+}
+
+// ---- the play host ---------------------------------------------------------------------------
+
+int CMainBackPanel::LoadedKind() const {
+    return host_.LoadedKind();
+}
+
+bool CMainBackPanel::IsThumbnailLayout() const {
+    return paneCommands_ != nullptr && paneCommands_->Layout() == PaneLayout::Thumbnail;
+}
+
+bool CMainBackPanel::IsSingleLayout() const {
+    return paneCommands_ != nullptr && paneCommands_->Layout() == PaneLayout::Single;
+}
+
+void CMainBackPanel::SelectListRow(int, int recordingIndex) {
+    // The loaded list holds the recordings in load order; the play control makes the
+    // recording current itself, so the list is not to tell of the change.
+    if (searchWindow_ == nullptr)
+        return;
+    CZVListBox& list = searchWindow_->LoadedList();
+    if (recordingIndex < 0 || recordingIndex >= list.count())
+        return;
+    const QSignalBlocker quiet(list);
+    list.setCurrentRow(recordingIndex);
+}
+
+std::string CMainBackPanel::SelectedMemoPicture() const {
+    // The play control finds a memo's sound by swapping the picture's ".jpg" for ".aud". The
+    // picture of a four-camera card lies in another folder than the sound, so the name handed
+    // over is the sound file's own, with the picture's extension.
+    if (host_.LoadedKind() != kLoadedMemo || shownMemo_.size() < 4)
+        return {};
+    const std::size_t dot = shownMemo_.size() - 4;
+    if (!EqualsNoCase(std::string_view(shownMemo_).substr(dot), ".aud"))
+        return {};
+    return shownMemo_.substr(0, dot) + (shownMemo_.compare(dot, 4, ".aud") == 0 ? ".jpg" : ".JPG");
 }
 
 } // namespace trevix

@@ -1,34 +1,47 @@
 // The main panel: the whole client area of the main window. It paints the skin's background,
 // holds the skinned buttons with their tool tips, the six buttons that drop down the menus, the
-// mute box, the speed indicator and the four child windows, and runs the viewer's command
-// table: every button, menu item and accelerator arrives at OnPanelCommand.
+// mute box and volume bar, the speed indicator, the status digits, the car-signal indicator,
+// the time bar and the four child windows, and runs the viewer's command table: every button,
+// menu item and accelerator arrives at OnPanelCommand. It is the play control's window side:
+// the status displays, the play host and the two sound outputs.
 #pragma once
 
 #include "app/CommandState.h"
 #include "app/ui/MainFrm.h"
 #include "app/ui/Skin.h"
+#include "catalogue/MemoDisplay.h"
+#include "playback/MgrPlayControl.h"
 #include "playback/PanePanelCommands.h"
 #include "playback/PlayViews.h"
 
-#include <QDateTime>
 #include <QRect>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace trevix {
 
 class CLoadedRecordings;
+class CThumbnailFiller;
+class CWndPanePanel;
 class CWndSearch;
 class CZVButton;
+class CZVCarSignal;
 class CZVCheckBox;
+class CZVDigitDateTime;
+class CZVDigitGVal;
+class CZVDigitGps;
+class CZVDigitSpeed;
+class CZVSlideBar;
 class ViewerConfig;
 class IUserMessages;
 
@@ -117,7 +130,10 @@ std::unique_ptr<IMainPanelHost> MakeFramePanelHost(CMainFrame& frame,
 // The panel the frame creates (MainFrameSetup::makePanel).
 std::unique_ptr<IMainPanel> MakeMainBackPanel(CMainFrame& frame);
 
-class CMainBackPanel final : public QWidget, public IMainPanel, private IStatusDisplays {
+class CMainBackPanel final : public QWidget,
+                             public IMainPanel,
+                             private IStatusDisplays,
+                             private IPlayHost {
     Q_OBJECT
 public:
     // Rows at the top in which a drag moves the main window.
@@ -156,8 +172,9 @@ public:
     void OnKeyChannelFileChanged(int channel) override;
     ISearchView* SearchView() override;
     ILoadingView* LoadingView() override;
-    IPlayHost* PlayHost() override { return nullptr; }
+    IPlayHost* PlayHost() override { return this; }
     PlayControlViews PlayViews() override;
+    IPaneView* PaneView() override;
     void ClearViews() override;
     void SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t current) override;
     void ShowSelected(int index, int loadedKind) override;
@@ -172,12 +189,15 @@ public:
     // The state the graying rules and the command guards look at.
     CommandContext CurrentContext() const;
 
-    // The real windows replace the plain child windows placed at skin items 1 - 4.
+    // The real windows replace the plain child windows placed at skin items 1 - 4. A null
+    // window keeps the window and only routes the commands elsewhere (tests).
     void SetPanePanel(QWidget* window, IPanePanelCommands* commands);
     void SetGraphControls(IGraphCommands* windowGraph, IGraphCommands* paneGraph);
     void SetFileListWindow(QWidget* window, IFileListCommands* commands);
 
     QWidget* PanePanel() const { return panePanel_; }
+    // The pane panel the panel made; null when its skin item is missing.
+    CWndPanePanel* PaneWindow() const { return paneWindow_; }
     QWidget* GSensorWindow() const { return gSensorWindow_; }
     QWidget* MapWindow() const { return mapWindow_; }
     QWidget* FileListWindow() const { return fileListWindow_; }
@@ -190,6 +210,18 @@ public:
     QString SpeedIndicatorText() const { return speedText_; }
     int VolumeLevel() const { return volumeLevel_; }
     bool SoundOn() const { return soundOn_; }
+    // The status displays and slide bars.
+    CZVDigitDateTime* DateTimeDisplay() const { return dateTime_; }
+    CZVDigitSpeed* SpeedDisplay() const { return speed_; }
+    CZVDigitGVal* GValueDisplay(int axis) const; // 0 X, 1 Y, 2 Z
+    CZVDigitGps* GpsDisplay() const { return gps_; }
+    CZVCarSignal* CarSignalDisplay() const { return carSignal_; }
+    CZVSlideBar* VolumeBar() const { return volumeBar_; }
+    CZVSlideBar* TimeBar() const { return timeBar_; }
+    // The recording's sound output used at x1.
+    CWaveOutPlaySound& RecordingSound() { return recordingSound_; }
+    // The memo whose pictures are shown; empty when none.
+    const std::string& ShownMemo() const { return shownMemo_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -202,6 +234,8 @@ private:
     class FileListHost;
     class FileListLoadTarget;
     class FileListMessages;
+    class PaneLinks;
+    class MemoViews;
 
     // IStatusDisplays: the speed indicator is the panel's; the digits belong to their controls.
     void ShowDateTime(const SYSTEMTIME& time) override;
@@ -212,12 +246,24 @@ private:
     void ShowTimeSlider(std::int64_t seconds) override;
     void ShowSpeedIndicator(std::string_view text) override;
 
+    // IPlayHost
+    int LoadedKind() const override;
+    bool IsThumbnailLayout() const override;
+    bool IsSingleLayout() const override;
+    bool IsPanelEnlarged() const override { return IsPaneEnlarged(); }
+    void SelectListRow(int loadedKind, int recordingIndex) override;
+    void UpdatePanesForSample(int) override {}
+    std::string SelectedMemoPicture() const override;
+
     // Creation steps.
     void CreateButtons();
     void CreateMuteBox();
     void PlaceChildWindows();
     QWidget* PlacePlainChild(int skinItem, const char* objectName);
     void CreateFileListWindow();
+    void CreatePanePanel();
+    void CreateStatusDisplays();
+    void CreateSlideBars();
     void NormaliseDisplaySpeed();
 
     // Command groups.
@@ -246,12 +292,28 @@ private:
     void ZoomGraphs(bool in);
     void ChangeVolume(int delta);
     void ToggleMute();
+    void OnVolumeBarMoved(int position);
+    void OnTimeBarMoving();
+    void OnTimeBarReleased();
+    void ShowTimeBarMarks(int index);
+
+    // The pane panel's requests.
+    void ShowCurrentTimeAgain();
+    void FillThumbnails(int channel);
+    void TakeCamFlip();
+    void ShowSurroundings(bool show);
+    void SetButtonsShown(std::span<const int> ids, bool shown);
+    void SetButtonsEnabled(std::span<const int> ids, bool enabled);
+    // A memo line was picked: its pictures, its time and its sound.
+    void ShowMemo(const std::string& memoAudioPath);
+    void StopMemoSound();
 
     int Vendor() const;
     int RecordingCount() const;
     int LogFileCount() const;
     bool RootPathEmpty() const;
     void SetMemoButtonsEnabled(bool enabled);
+    CDriveRecInfo* CurrentRecording() const;
 
     std::unique_ptr<IMainPanelHost> ownHost_;
     IMainPanelHost& host_;
@@ -264,6 +326,7 @@ private:
 
     // Children in the order of ownership; all are Qt children of the panel.
     QWidget* panePanel_ = nullptr;
+    CWndPanePanel* paneWindow_ = nullptr;
     QWidget* gSensorWindow_ = nullptr;
     QWidget* mapWindow_ = nullptr;
     QWidget* fileListWindow_ = nullptr;
@@ -271,20 +334,35 @@ private:
     IGraphCommands* windowGraph_ = nullptr;
     IGraphCommands* paneGraph_ = nullptr;
     IFileListCommands* fileListCommands_ = nullptr;
-    // What the file-list window reaches; the destructor removes the window before these go.
+    // What the pane panel and the file-list window reach; the destructor removes both windows
+    // before these go.
+    std::unique_ptr<PaneLinks> paneLinks_;
+    std::unique_ptr<MemoViews> memoViews_;
     std::unique_ptr<FileListHost> fileListHost_;
     std::unique_ptr<FileListLoadTarget> loadTarget_;
     std::unique_ptr<FileListMessages> fileListMessages_;
     CWndSearch* searchWindow_ = nullptr;
     std::map<int, CZVButton*> buttons_;
     CZVCheckBox* muteBox_ = nullptr;
+    CZVDigitDateTime* dateTime_ = nullptr;
+    CZVDigitSpeed* speed_ = nullptr;
+    std::array<CZVDigitGVal*, 3> gValues_{};
+    CZVDigitGps* gps_ = nullptr;
+    CZVCarSignal* carSignal_ = nullptr;
+    CZVSlideBar* volumeBar_ = nullptr;
+    CZVSlideBar* timeBar_ = nullptr;
     QRect speedRect_;
     QString speedText_;
     int volumeLevel_ = kVolumeStart;
     bool soundOn_ = true;
-    // The start and end of the loaded Normal list (local time at construction).
-    QDateTime normalStart_;
-    QDateTime normalEnd_;
+
+    // The sound outputs the play control uses; they outlive it (the frame removes its managers
+    // before its panel).
+    CWaveOutPlaySound recordingSound_;
+    CMemoFileSound memoSound_;
+    CMemoDisplay memoDisplay_;
+    std::string shownMemo_;
+    std::unique_ptr<CThumbnailFiller> thumbnails_;
 
     CSkin skin_;
     SkinPicture background_;

@@ -162,6 +162,9 @@ public:
     CMgrMapSync& MapSync() { return *mapSync_; }
     IMainPanel& Panel() { return *panel_; }
     CVolumeOutMaster* Volume() { return volume_.get(); }
+    // The same, null while the frame is still making its panel.
+    CMgrDBSearch* SearchIfMade() { return search_.get(); }
+    CMgrPlayControl* PlayControlIfMade() { return playControl_.get(); }
     CLoadedRecordings& Recordings() { return recordings_; }
 
     // Local time minus UTC at construction, in seconds.

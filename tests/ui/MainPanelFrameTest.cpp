@@ -140,7 +140,7 @@ TEST_F(MainPanelFrameTest, OnlyTheTopRowsOfThePanelDragTheWindow) {
     frame_->show();
     ASSERT_TRUE(WaitUntil([&] { return frame_->isVisible(); }));
     // A point of the panel's own background, below the top rows.
-    const QPoint low(400, 545);
+    const QPoint low(400, 566);
     ASSERT_EQ(panel_->childAt(low), nullptr);
     const QPoint before = frame_->pos();
     SendMouse(*panel_, QEvent::MouseButtonPress, low, Qt::LeftButton);

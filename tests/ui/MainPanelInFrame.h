@@ -32,8 +32,9 @@ protected:
     void SetUp() override { Start(0); }
     void TearDown() override { app_.reset(); }
 
-    // Starts the viewer with the given Vender; a running one is ended first.
-    void Start(int vendor) {
+    // Starts the viewer with the given Vender; a running one is ended first. The panes draw on
+    // the plain path unless openGlPanes (a window's grab shows no OpenGL surface).
+    void Start(int vendor, bool openGlPanes = false) {
         app_.reset();
         panel_ = nullptr;
         const std::filesystem::path start = temp_.Path() / "start";
@@ -43,7 +44,9 @@ protected:
             if (!std::filesystem::exists(to))
                 std::filesystem::copy_file(SkinDescription().parent_path() / name, to);
         }
-        std::ofstream(start / "vedoredu.ini") << "[GUI]\r\nVender=" << vendor << "\r\n";
+        std::ofstream(start / "vedoredu.ini")
+            << "[GUI]\r\nVender=" << vendor << "\r\n[SYSTEM]\r\nForceGDI=" << (openGlPanes ? 0 : 1)
+            << "\r\n";
         config_ = std::make_unique<ViewerConfig>(
             UserFolders{start, temp_.Path() / "appdata", temp_.Path(), temp_.Path()},
             [] { return 1; });
@@ -54,6 +57,8 @@ protected:
         options.lockPath = QString::fromStdString((temp_.Path() / "DR_BRESKA").string());
         options.adjustFrame = [this](MainFrameSetup& setup) {
             MainFrameSetup fake = parts_.Setup(setup.vendor);
+            if (systemVolume_)
+                fake.openVolume = nullptr; // the sound server's default sink
             fake.makePanel = [this](CMainFrame& frame) -> std::unique_ptr<IMainPanel> {
                 PanelServices services{&parts_.messages, &browser_, &urls_, nullptr};
                 auto made =
@@ -90,6 +95,8 @@ protected:
     CWndSearch& Window() const { return *panel_->SearchWindow(); }
     const std::vector<ShownMessage>& Messages() const { return parts_.messages.shown; }
 
+    // The frame opens the system volume instead of the stand-in (set before Start).
+    bool systemVolume_ = false;
     TempDir temp_;
     std::unique_ptr<ViewerConfig> config_;
     FakeFrameParts parts_;
