@@ -1,5 +1,6 @@
 #include "app/ui/UiFonts.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMutex>
 #include <QMutexLocker>
@@ -19,6 +20,16 @@ FontTable& Table() {
     return table;
 }
 
+// The heights are cell heights (ascent plus descent), as the controls' layouts were measured
+// with; Qt's pixel size is the smaller em height, so the largest pixel size whose line height
+// fits the cell is taken.
+void FitCellHeight(QFont& font, int cellHeight) {
+    int pixels = cellHeight;
+    font.setPixelSize(pixels);
+    while (pixels > 1 && QFontMetrics(font).height() > cellHeight)
+        font.setPixelSize(--pixels);
+}
+
 } // namespace
 
 std::array<QFont, UiFonts::kCount> UiFonts::Make(const QString& family) {
@@ -27,8 +38,8 @@ std::array<QFont, UiFonts::kCount> UiFonts::Make(const QString& family) {
     std::array<QFont, kCount> fonts;
     for (int i = 0; i < kCount; ++i) {
         QFont font(family);
-        font.setPixelSize(kHeights[i]);
         font.setWeight(static_cast<QFont::Weight>(kWeights[i]));
+        FitCellHeight(font, kHeights[i]);
         font.setStyleStrategy(QFont::PreferAntialias);
         fonts[i] = font;
     }

@@ -17,8 +17,8 @@ public:
     static QFont Get(int index);
     // Replaces all five.
     static void Set(const std::array<QFont, kCount>& fonts);
-    // The five fonts built from family: pixel heights 15, 16, 16, 18, 20 and weights
-    // 500, 400, 700, 700, 700.
+    // The five fonts built from family: cell heights (line heights) of at most 15, 16, 16, 18,
+    // 20 pixels and weights 500, 400, 700, 700, 700.
     static std::array<QFont, kCount> Make(const QString& family);
 };
 

@@ -303,7 +303,13 @@ TEST(UiFontsTest, FiveFontsFromOneFamily) {
     const std::array<int, 5> heights = {15, 16, 16, 18, 20};
     const std::array<int, 5> weights = {500, 400, 700, 700, 700};
     for (std::size_t i = 0; i < fonts.size(); ++i) {
-        EXPECT_EQ(fonts[i].pixelSize(), heights[i]);
+        // The height is the cell: the line height fits it, one pixel more would not.
+        const int lineHeight = QFontMetrics(fonts[i]).height();
+        EXPECT_LE(lineHeight, heights[i]);
+        QFont larger = fonts[i];
+        larger.setPixelSize(fonts[i].pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(larger).height(), heights[i]);
+        EXPECT_LT(fonts[i].pixelSize(), heights[i]);
         EXPECT_EQ(static_cast<int>(fonts[i].weight()), weights[i]);
     }
     EXPECT_EQ(UiFonts::Get(99).pixelSize(), UiFonts::Get(0).pixelSize());
