@@ -55,31 +55,32 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance) 
 }
 
 template <typename OnPassed>
-void FolderScan::CheckDataFiles(const FolderListing& folder, bool advance, OnPassed onPassed) {
-    for (const CardEntry& entry : folder.Files()) {
+void FolderScan::CheckDataFiles(const FolderListing& folder, std::string_view suffix, bool advance,
+                                OnPassed onPassed) {
+    for (const CardEntry* entry : folder.FilesEndingWith(suffix)) {
         Advance(advance);
         CardFile file;
-        file.OpenIn(folder.Handle(), entry.name);
-        const FileCheck check = CheckDataFile(file, entry.path);
+        file.OpenIn(folder.Handle(), entry->name);
+        const FileCheck check = CheckDataFile(file, entry->path);
         if (check == FileCheck::Deleted)
-            Deleted(entry.path);
+            Deleted(entry->path);
         if (check == FileCheck::Passed)
-            onPassed(entry, file);
+            onPassed(*entry, file);
     }
 }
 
-std::vector<std::string> FolderScan::DataFiles(const FolderListing& folder, bool advance) {
+std::vector<std::string> FolderScan::MemoAudioFiles(const FolderListing& folder, bool advance) {
     std::vector<std::string> paths;
-    CheckDataFiles(folder, advance,
+    CheckDataFiles(folder, kMemoAudioExt, advance,
                    [&](const CardEntry& entry, const CardFile&) { paths.push_back(entry.path); });
     return paths;
 }
 
 void FolderScan::LogFiles(const FolderListing& folder, std::vector<std::string>& paths,
                           std::vector<LogFileSummary>& summaries) {
-    CheckDataFiles(folder, false, [&](const CardEntry& entry, const CardFile& file) {
+    CheckDataFiles(folder, kLogExt, false, [&](const CardEntry& entry, const CardFile& file) {
         paths.push_back(entry.path);
-        summaries.push_back(SummariseLog(file));
+        summaries.push_back(SummariseLog(file, times_));
     });
 }
 

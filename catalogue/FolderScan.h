@@ -29,18 +29,20 @@ public:
     // name, when listed) passes its check. A data file too short to hold anything is deleted
     // with its index; advance moves the progress position once per data file.
     ScannedVideos VideoFiles(const FolderListing& folder, bool advance);
-    // The files of folder that pass the data check (memo audio).
-    std::vector<std::string> DataFiles(const FolderListing& folder, bool advance);
-    // The same for logs, with their summaries (parallel to paths).
+    // The memo audio (.aud) files of folder that pass the data check.
+    std::vector<std::string> MemoAudioFiles(const FolderListing& folder, bool advance);
+    // The logs (.log) of folder that pass the data check, with their summaries (parallel).
     void LogFiles(const FolderListing& folder, std::vector<std::string>& paths,
                   std::vector<LogFileSummary>& summaries);
 
 private:
     void Advance(bool advance);
     void Deleted(const std::string& path) { deleted_.push_back(path); }
-    // Calls onPassed(entry, file) for every file of folder that passes the data check.
+    // Calls onPassed(entry, file) for every file of folder ending with suffix that passes the
+    // data check.
     template <typename OnPassed>
-    void CheckDataFiles(const FolderListing& folder, bool advance, OnPassed onPassed);
+    void CheckDataFiles(const FolderListing& folder, std::string_view suffix, bool advance,
+                        OnPassed onPassed);
 
     ILoadingView& loading_;
     std::vector<std::string>& deleted_;

@@ -184,15 +184,13 @@ void CMgrDBSearch::Scan() {
     // Every folder is listed once, for the progress total and for the lists.
     const FolderListing event1 = VideoFolder(root, 1, kEventFolder);
     const FolderListing normal1 = VideoFolder(root, 1, kNormalFolder);
-    const FolderListing memoAudio = CardFolder(root, "memo", kMemoAudioExt);
+    const FolderListing memo(CardPathOnDisk(root, "memo"), {kMemoAudioExt, kMemoPictureExt});
     const FolderListing logs = CardFolder(root, "log", kLogExt);
-    const auto pictureCount = [&](std::string_view folder) {
-        return CardFolder(root, folder, kMemoPictureExt).Files().size();
-    };
     m_scan.progressTotal =
         static_cast<int>(event1.FilesEndingWith(kVideoDataExt).size() +
-                         normal1.FilesEndingWith(kVideoDataExt).size() + pictureCount("memo1") +
-                         pictureCount("memo") + logs.Files().size());
+                         normal1.FilesEndingWith(kVideoDataExt).size() +
+                         CardFolder(root, "memo1", kMemoPictureExt).Files().size() +
+                         memo.FilesEndingWith(kMemoPictureExt).size() + logs.Files().size());
 
     m_loadingView.SetCaption(Lang("ToolTip", "Open", "Open"));
     m_loadingView.Show();
@@ -211,9 +209,9 @@ void CMgrDBSearch::Scan() {
     m_scan.normalSummaries = std::move(normals.summaries);
     m_searchView.FillScannedList(SearchList::Normal, m_scan);
 
-    m_scan.memo = scan.DataFiles(memoAudio, true);
+    m_scan.memo = scan.MemoAudioFiles(memo, true);
     if (m_scan.memo.empty())
-        m_scan.memo = scan.DataFiles(CardFolder(root, "memoaudio", kMemoAudioExt), false);
+        m_scan.memo = scan.MemoAudioFiles(CardFolder(root, "memoaudio", kMemoAudioExt), false);
     m_searchView.FillScannedList(SearchList::Memo, m_scan);
 
     scan.LogFiles(logs, m_scan.log, m_scan.logSummaries);

@@ -185,13 +185,13 @@ LogIdentity LogIdentityOf(const RandomAccessBytes& log) {
     return LogIdentityOf(std::span(buffer).first(log.ReadAt(0, buffer)));
 }
 
-std::optional<int> DurationOfLoadedLog(const CInfoLogFile& log) {
+// Seconds from the first to the last sample of a log, at most 3600.
+std::optional<int> DurationOf(const std::optional<LogSampleTimes>& times) {
     constexpr std::int64_t kMaxSeconds = 3600;
-    if (log.m_nSampleCount <= 0)
+    if (!times)
         return std::nullopt;
-    const std::int64_t first = log.GetSample(0)->llTime;
-    const std::int64_t last = log.GetSample(log.m_nSampleCount - 1)->llTime;
-    return static_cast<int>(std::clamp<std::int64_t>((last - first) / 1000, 0, kMaxSeconds));
+    return static_cast<int>(
+        std::clamp<std::int64_t>((times->last - times->first) / 1000, 0, kMaxSeconds));
 }
 
 } // namespace
@@ -200,14 +200,7 @@ LogIdentity ReadLogIdentity(const std::string& path) {
     return LogIdentityOf(CardFile(path));
 }
 
-std::optional<int> ReadLogDurationSeconds(const std::string& path) {
-    CInfoLogFile log;
-    if (log.Load(path) != 1)
-        return std::nullopt;
-    return DurationOfLoadedLog(log);
-}
-
-LogFileSummary SummariseLog(const RandomAccessBytes& log) {
+LogFileSummary SummariseLog(const RandomAccessBytes& log, RecorderTimeCache& times) {
     // Read whole, as far as the log loader reads it; a log that cannot be read so far has no
     // duration, and its identity is read from its head alone.
     std::vector<std::uint8_t> text(
@@ -218,14 +211,13 @@ LogFileSummary SummariseLog(const RandomAccessBytes& log) {
         return summary;
     }
     summary.identity = LogIdentityOf(text);
-    CInfoLogFile loaded;
-    if (loaded.LoadFromBytes(text) == 1)
-        summary.durationSeconds = DurationOfLoadedLog(loaded);
+    summary.durationSeconds = DurationOf(ReadLogSampleTimes(text, times));
     return summary;
 }
 
 LogFileSummary ReadLogSummary(const std::string& path) {
-    return SummariseLog(CardFile(path));
+    RecorderTimeCache times;
+    return SummariseLog(CardFile(path), times);
 }
 
 } // namespace trevix

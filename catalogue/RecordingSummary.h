@@ -52,17 +52,14 @@ struct LogIdentity {
 LogIdentity ReadLogIdentity(const std::string& path);
 LogIdentity ParseLogIdentityLine(std::string_view firstLine);
 
-// Seconds between the first and the last sample of the log with a valid time, at most 3600;
-// empty when the log has no such sample.
-std::optional<int> ReadLogDurationSeconds(const std::string& path);
-
-// What the log list shows of a log: its identity and its duration.
+// What the log list shows of a log: its identity and its duration, the seconds between its first
+// and its last sample with a valid time (at most 3600; empty when it has no such sample).
 struct LogFileSummary {
     LogIdentity identity;
     std::optional<int> durationSeconds;
 };
 LogFileSummary ReadLogSummary(const std::string& path);
-// The same from the log already open, read whole once.
-LogFileSummary SummariseLog(const RandomAccessBytes& log);
+// The same from the log already open, read whole once; times converts its sample times.
+LogFileSummary SummariseLog(const RandomAccessBytes& log, RecorderTimeCache& times);
 
 } // namespace trevix

@@ -4,6 +4,7 @@
 #include "catalogue/RecordingSummary.h"
 #include "catalogue/ScanLists.h"
 #include "recorder/CardLayout.h"
+#include "recorder/RecorderTime.h"
 #include "recorder/Vocabulary.h"
 
 #include <algorithm>
@@ -43,12 +44,14 @@ const Summary& SummaryAt(std::span<const Summary> summaries, std::size_t i) {
 } // namespace
 
 NormalFileInfo NormalFileInfoOf(const std::string& path) {
-    return NormalFileInfoOf(path, ReadVideoSummary(path));
+    RecorderTimeCache times;
+    return NormalFileInfoOf(path, ReadVideoSummary(path), times);
 }
 
-NormalFileInfo NormalFileInfoOf(std::string_view path, const VideoFileSummary& summary) {
+NormalFileInfo NormalFileInfoOf(std::string_view path, const VideoFileSummary& summary,
+                                RecorderTimeCache& conversion) {
     NormalFileInfo times;
-    times.titleSeconds = TitleTimeToSeconds(TitleOfPath(path)).value_or(0);
+    times.titleSeconds = TitleTimeToSeconds(TitleOfPath(path), conversion).value_or(0);
     times.startsOnTheHour = StartsOnTheHour(path);
     times.firstFrameMs = summary.firstFrameMs;
     times.lastFrameMs = summary.lastFrameMs;
@@ -129,8 +132,9 @@ NormalList BuildNormalRows(std::span<const std::string> paths,
                            std::span<const VideoFileSummary> summaries) {
     std::vector<NormalFileInfo> files;
     files.reserve(paths.size());
+    RecorderTimeCache times;
     for (std::size_t i = 0; i < paths.size(); ++i)
-        files.push_back(NormalFileInfoOf(paths[i], SummaryAt(summaries, i)));
+        files.push_back(NormalFileInfoOf(paths[i], SummaryAt(summaries, i), times));
     return BuildNormalRows(paths, std::span<const NormalFileInfo>(files));
 }
 

@@ -47,8 +47,9 @@ struct NormalFileInfo {
 };
 
 NormalFileInfo NormalFileInfoOf(const std::string& path);
-// The same from the file's summary, read already.
-NormalFileInfo NormalFileInfoOf(std::string_view path, const VideoFileSummary& summary);
+// The same from the file's summary, read already; times converts the title's time.
+NormalFileInfo NormalFileInfoOf(std::string_view path, const VideoFileSummary& summary,
+                                RecorderTimeCache& times);
 
 // A file opens a new group when its start lies 11 seconds or more after the previous file's end
 // (or before that end: the difference is taken unsigned), or when it starts on the hour.

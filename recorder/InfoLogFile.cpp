@@ -92,6 +92,51 @@ int CountSampleLines(std::string_view text) {
     return count;
 }
 
+// The next line of text (taken off it) as the loader reads lines: cut to kMaxLineBytes, without
+// its CR LF.
+std::string_view NextLine(std::string_view& text) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    line = line.substr(0, kMaxLineBytes);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+// The text after the byte-order mark; header is the "$MVDRL3" first line, or empty without one.
+std::string_view TextAfterHeader(std::string_view text, std::string_view& header) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    header = text.starts_with("$MVDRL3") ? NextLine(text) : std::string_view();
+    return text;
+}
+
+// Whether a line's first field is "$MVDRL" (the line that completes a sample), without splitting
+// the whole line.
+bool IsSampleLine(std::string_view line) {
+    constexpr std::string_view kName = "$MVDRL";
+    return line.starts_with(kName) &&
+           (line.size() == kName.size() || line[kName.size()] == ',' || line[kName.size()] == '*');
+}
+
+// Which sample times complete their sample: times above 0, from the first of them (the origin)
+// up to kLogWindowMs after it.
+class SampleWindow {
+public:
+    bool Completes(std::int64_t time) {
+        if (time <= 0)
+            return false;
+        if (!origin_)
+            origin_ = time;
+        const std::int64_t sinceOrigin = time - *origin_;
+        return sinceOrigin >= 0 && sinceOrigin <= kLogWindowMs;
+    }
+
+private:
+    std::optional<std::int64_t> origin_;
+};
+
 SYSTEMTIME RmcTime(std::string_view timeField, std::string_view dateField) {
     SYSTEMTIME time;
     if (Sub(timeField, 0, 6) == "000000" && dateField == "000000")
@@ -295,19 +340,10 @@ int CInfoLogFile::LoadFromBytes(std::span<const std::uint8_t> bytes, ILogLoadOwn
         owner->ShowOwner();
     }
 
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.remove_prefix(3);
-    auto nextLine = [&text]() {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        line = line.substr(0, kMaxLineBytes);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        return line;
-    };
-    if (text.starts_with("$MVDRL3")) {
-        const LineFields header(nextLine());
+    std::string_view headerLine;
+    text = TextAfterHeader(text, headerLine);
+    if (!headerLine.empty()) {
+        const LineFields header(headerLine);
         m_nLogFormat = ToInt(header[1]);
         auto identifier = [](std::string_view field) {
             field = field.substr(0, 30);
@@ -319,12 +355,11 @@ int CInfoLogFile::LoadFromBytes(std::span<const std::uint8_t> bytes, ILogLoadOwn
     }
 
     RecorderTimeCache hours;
+    SampleWindow window;
     int completed = 0;
-    bool hasOrigin = false;
-    std::int64_t origin = 0;
     while (!text.empty() && completed < counted &&
            (owner == nullptr || owner->LoadState() != kLoadStateCancel)) {
-        const LineFields fields(nextLine());
+        const LineFields fields(NextLine(text));
         LogSample& sample = m_pSamples[static_cast<std::size_t>(completed)];
         const std::string_view name = fields[0];
         if (name == "$MVDRL") {
@@ -335,14 +370,7 @@ int CInfoLogFile::LoadFromBytes(std::span<const std::uint8_t> bytes, ILogLoadOwn
             sample.llTime = LogRecorderTime(fields[6], fields[7], hours);
             sample.byStatus = ToByte(ToInt(fields[8]));
             sample.wSpeedRaw = ToField(ToInt(fields[9]));
-            if (sample.llTime <= 0)
-                continue;
-            if (!hasOrigin) {
-                hasOrigin = true;
-                origin = sample.llTime;
-            }
-            const std::int64_t sinceOrigin = sample.llTime - origin;
-            if (sinceOrigin < 0 || sinceOrigin > kLogWindowMs)
+            if (!window.Completes(sample.llTime))
                 continue;
             ++completed;
             if (owner != nullptr)
@@ -379,6 +407,32 @@ const LogSample* CInfoLogFile::GetSample(int index) const {
     if (index < 0 || index >= m_nSampleCount)
         return nullptr;
     return &m_pSamples[static_cast<std::size_t>(index)];
+}
+
+std::optional<LogSampleTimes> ReadLogSampleTimes(std::span<const std::uint8_t> bytes,
+                                                 RecorderTimeCache& hours) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const int counted = CountSampleLines(text);
+    std::string_view header;
+    text = TextAfterHeader(text, header);
+    // The loader's walk over the lines, reading only the lines that complete samples.
+    SampleWindow window;
+    std::optional<LogSampleTimes> times;
+    int completed = 0;
+    while (!text.empty() && completed < counted) {
+        const std::string_view line = NextLine(text);
+        if (!IsSampleLine(line))
+            continue;
+        const LineFields fields(line);
+        const std::int64_t time = LogRecorderTime(fields[6], fields[7], hours);
+        if (!window.Completes(time))
+            continue;
+        ++completed;
+        if (!times)
+            times = LogSampleTimes{time, time};
+        times->last = time;
+    }
+    return times;
 }
 
 } // namespace trevix

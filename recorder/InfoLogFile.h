@@ -8,6 +8,7 @@
 #include "recorder/LoadState.h"
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include <string>
@@ -45,6 +46,17 @@ double NmeaDegrees(std::string_view field, int degreeDigits);
 
 // Whether a decimal-degree fix is plausible for the viewer's map type.
 bool IsLogPositionPlausible(double lat, double lon, int mapType);
+
+// The recorder times of the first and the last sample a load of a log's text completes.
+struct LogSampleTimes {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+};
+// The same samples as LoadFromBytes completes, found by reading only the lines that complete
+// them; empty when the load would complete none. hours converts the times (and may be shared by
+// a run of logs).
+std::optional<LogSampleTimes> ReadLogSampleTimes(std::span<const std::uint8_t> text,
+                                                 RecorderTimeCache& hours);
 
 class CInfoLogFile {
 public:

@@ -15,14 +15,18 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
+// The range the system's calendar conversion accepts; mktime itself would normalise.
+bool InCalendar(int year, int month, int day, int hour, int minute, int second) {
+    return year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= DaysInMonth(year, month) && hour >= 0 && hour <= 23 && minute >= 0 &&
+           minute <= 59 && second >= 0 && second <= 59;
+}
+
 } // namespace
 
 bool LocalFieldsToSeconds(int year, int month, int day, int hour, int minute, int second,
                           std::int64_t& seconds) {
-    // The range the system's calendar conversion accepts; mktime itself would normalise.
-    if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1 ||
-        day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-        second < 0 || second > 59)
+    if (!InCalendar(year, month, day, hour, minute, second))
         return false;
     std::tm fields{};
     fields.tm_year = year - 1900;
@@ -55,31 +59,40 @@ std::int64_t ToRecorderMs(const SYSTEMTIME& time) {
     return seconds * 1000 + time.wMilliseconds;
 }
 
-std::int64_t RecorderTimeCache::ToMs(const SYSTEMTIME& time) {
-    // The epoch-day repair and minutes or seconds outside the calendar go the uncached way.
-    if (time.wYear <= 1970 || time.wMinute > 59 || time.wSecond > 59)
-        return ToRecorderMs(time);
-    // Every field whole in the key, so that no other fields (read from a card file) can meet
-    // an hour already converted.
-    const std::uint64_t key = (std::uint64_t{time.wYear} << 48) |
-                              (std::uint64_t{time.wMonth} << 32) |
-                              (std::uint64_t{time.wDay} << 16) | time.wHour;
+bool RecorderTimeCache::ToSeconds(int year, int month, int day, int hour, int minute, int second,
+                                  std::int64_t& seconds) {
+    if (!InCalendar(year, month, day, hour, minute, second))
+        return false;
+    const std::uint64_t key =
+        (static_cast<std::uint64_t>(year) << 24) | (static_cast<std::uint64_t>(month) << 16) |
+        (static_cast<std::uint64_t>(day) << 8) | static_cast<std::uint64_t>(hour);
     if (!valid_ || key != key_) {
         // An hour whose last second lies 3599 seconds after its first has no change of the
         // clock inside it; any other hour (a change of half an hour, a repeated hour) is
         // converted time by time.
         std::int64_t start = 0, end = 0;
-        const bool whole =
-            LocalFieldsToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, 0, 0, start) &&
-            LocalFieldsToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, 59, 59, end) &&
-            end - start == 3599;
+        const bool whole = LocalFieldsToSeconds(year, month, day, hour, 0, 0, start) &&
+                           LocalFieldsToSeconds(year, month, day, hour, 59, 59, end) &&
+                           end - start == 3599;
         valid_ = true;
         key_ = key;
         hourStart_ = whole ? std::optional<std::int64_t>(start) : std::nullopt;
     }
     if (!hourStart_)
+        return LocalFieldsToSeconds(year, month, day, hour, minute, second, seconds);
+    seconds = *hourStart_ + minute * 60 + second;
+    return true;
+}
+
+std::int64_t RecorderTimeCache::ToMs(const SYSTEMTIME& time) {
+    // The epoch-day repair of ToRecorderMs goes the uncached way.
+    if (time.wYear <= 1970)
         return ToRecorderMs(time);
-    return (*hourStart_ + time.wMinute * 60 + time.wSecond) * 1000 + time.wMilliseconds;
+    std::int64_t seconds = 0;
+    if (!ToSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
+                   seconds))
+        return ToRecorderMs(time); // outside the calendar: the current time
+    return seconds * 1000 + time.wMilliseconds;
 }
 
 SYSTEMTIME FromRecorderMs(std::int64_t ms) {

@@ -34,6 +34,9 @@ std::int64_t ToRecorderMs(const SYSTEMTIME& time);
 // plain seconds; the times of an hour that holds one are converted one by one.
 class RecorderTimeCache {
 public:
+    // LocalFieldsToSeconds and ToRecorderMs, with the same results.
+    bool ToSeconds(int year, int month, int day, int hour, int minute, int second,
+                   std::int64_t& seconds);
     std::int64_t ToMs(const SYSTEMTIME& time);
 
 private:

@@ -36,18 +36,34 @@ struct Word {
 
 } // namespace
 
-std::optional<std::int64_t> TitleTimeToSeconds(std::string_view title) {
+namespace {
+
+// The title's start through convert (LocalFieldsToSeconds or a cache of it).
+template <typename Convert>
+std::optional<std::int64_t> TitleSeconds(std::string_view title, Convert convert) {
     const RecorderTitle fields(title);
     std::string_view day = fields.Day();
     if (fields.Year() == "1970" && fields.Month() == "01" && day == "01")
         day = "02";
     std::int64_t seconds = 0;
-    if (!LocalFieldsToSeconds(ReadFieldNumber(fields.Year()), ReadFieldNumber(fields.Month()),
-                              ReadFieldNumber(day), ReadFieldNumber(fields.Hour()),
-                              ReadFieldNumber(fields.Minute()), ReadFieldNumber(fields.Second()),
-                              seconds))
+    if (!convert(ReadFieldNumber(fields.Year()), ReadFieldNumber(fields.Month()),
+                 ReadFieldNumber(day), ReadFieldNumber(fields.Hour()),
+                 ReadFieldNumber(fields.Minute()), ReadFieldNumber(fields.Second()), seconds))
         return std::nullopt;
     return seconds;
+}
+
+} // namespace
+
+std::optional<std::int64_t> TitleTimeToSeconds(std::string_view title) {
+    return TitleSeconds(title, LocalFieldsToSeconds);
+}
+
+std::optional<std::int64_t> TitleTimeToSeconds(std::string_view title, RecorderTimeCache& times) {
+    return TitleSeconds(title, [&](int year, int month, int day, int hour, int minute, int second,
+                                   std::int64_t& seconds) {
+        return times.ToSeconds(year, month, day, hour, minute, second, seconds);
+    });
 }
 
 std::string FormatTitleTime(std::string_view title) {

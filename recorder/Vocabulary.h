@@ -9,11 +9,15 @@
 
 namespace trevix {
 
+class RecorderTimeCache;
+
 // Seconds since 1970 of a file title's time stamp read as local time of this computer. Each
 // field is read like atoi (leading blanks and sign, then digits; none gives 0), and the title
 // date "1970" "01" "01" reads as 1970-01-02. Empty when the fields lie outside the calendar
 // (month 13, a non-numeric or missing field that reads 0 where 0 is not allowed, ...).
 std::optional<std::int64_t> TitleTimeToSeconds(std::string_view title);
+// The same through a cache of the local-time conversion, for a run of titles.
+std::optional<std::int64_t> TitleTimeToSeconds(std::string_view title, RecorderTimeCache& times);
 
 // "%s.%s.%s %s:%s:%s" of the title's year, month, day, hour, minute and second as they stand.
 std::string FormatTitleTime(std::string_view title);

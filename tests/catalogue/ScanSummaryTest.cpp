@@ -2,14 +2,17 @@
 #include "catalogue/MgrDBSearch.h"
 #include "catalogue/SearchListRows.h"
 #include "recorder/CardLayout.h"
+#include "recorder/InfoLogFile.h"
 #include "recorder/InfoVdxFile.h"
 #include "recorder/RecorderTime.h"
+#include "recorder/Vocabulary.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 using namespace trevix;
 using namespace trevix::test;
@@ -191,6 +194,17 @@ TEST(ScanSummaryTimes, CachedConversionMatchesTheDirectOneOnDaysTheClocksChange)
                 time.wMinute = static_cast<std::uint16_t>(minute % 60);
                 time.wSecond = static_cast<std::uint16_t>(minute % 60);
                 time.wMilliseconds = 250;
+                char title[64];
+                std::snprintf(title, sizeof title, "0000000001,2024_%02d_%02d_%02d_%02d_%02d",
+                              day.month, day.day, minute / 60, minute % 60, minute % 60);
+                RecorderTimeCache titles;
+                const auto cachedTitle = TitleTimeToSeconds(title, titles);
+                const auto directTitle = TitleTimeToSeconds(title);
+                ASSERT_TRUE(cachedTitle && directTitle) << title;
+                if (*cachedTitle != *directTitle) {
+                    const SYSTEMTIME back = FromRecorderMs(*cachedTitle * 1000);
+                    EXPECT_EQ(back.wHour * 60 + back.wMinute, minute) << zone << " " << title;
+                }
                 const std::int64_t cached = cache.ToMs(time);
                 const std::int64_t direct = ToRecorderMs(time);
                 if (cached == direct)
@@ -228,4 +242,66 @@ TEST(ScanSummaryTimes, CachedConversionMatchesTheDirectOneOnDaysTheClocksChange)
     wrong.wMonth = 13;
     EXPECT_NEAR(static_cast<double>(cache.ToMs(wrong)), static_cast<double>(ToRecorderMs(wrong)),
                 5000.0);
+}
+
+namespace {
+
+// A "$MVDRL" line at hh:mm:ss on 17 May 2024.
+std::string SampleLine(int hour, int minute, int second, char end = ',') {
+    char line[96];
+    std::snprintf(line, sizeof line, "$MVDRL%c1,0,10,-20,1000,%02d%02d%02d,170524,0,120*4A\r\n",
+                  end, hour, minute, second);
+    return line;
+}
+
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+} // namespace
+
+// The log list reads a log's duration from its sample lines alone; it must find the samples the
+// loader completes, however odd the log.
+TEST(LogSummaries, SampleTimesAreThoseOfTheSamplesTheLoaderCompletes) {
+    ScopedTimeZone utc("UTC");
+    TempDir dir;
+    const mkcard::WrittenCard card = WriteTestCard(
+        dir, "log start=0 seconds=600\nlog start=1000 seconds=45\nlog start=9000 seconds=3700\n");
+    std::vector<std::string> texts;
+    for (const mkcard::WrittenLog& log : card.logs)
+        texts.push_back(ReadFile(log.path));
+    const std::string gps =
+        "$GPRMC,101500.000,A,3530.0000,N,12918.0000,E,10.0,90.0,170524,,*00\r\n";
+    texts.push_back("");
+    texts.push_back(gps + gps);
+    // A byte-order mark before the header, a first sample without a time, a sample ended by '*'.
+    texts.push_back("\xEF\xBB\xBF$MVDRL3,1,TRX,SD*00\r\n" + gps +
+                    "$MVDRL,1,0,0,0,0,000000,000000,0,0*00\r\n" + SampleLine(10, 15, 0, '*') +
+                    SampleLine(10, 15, 1) + SampleLine(10, 20, 0));
+    // Times that go back before the first sample or beyond an hour after it, a bare "$MVDRL"
+    // line, a sample line cut at 256 bytes, a last line without CR LF.
+    texts.push_back(SampleLine(10, 15, 0) + SampleLine(10, 14, 0) + SampleLine(11, 15, 11) +
+                    "$MVDRL\r\n" + "$MVDRL," + std::string(300, '7') + "\r\n" +
+                    SampleLine(11, 15, 5).substr(0, 49));
+    // More samples than the loader keeps: it stops at the 3610th.
+    std::string many;
+    for (int i = 0; i < 3700; ++i)
+        many += SampleLine(10 + i / 3600, i / 60 % 60, i % 60);
+    texts.push_back(many);
+    // "$MV" sentences of another name count towards the samples the loader makes room for.
+    texts.push_back("$MVXXX,1\r\n" + SampleLine(10, 0, 0, '*') + SampleLine(10, 0, 9, '*') +
+                    SampleLine(10, 0, 30, '*'));
+
+    for (const std::string& text : texts) {
+        CInfoLogFile loaded;
+        const bool any = loaded.LoadFromBytes(Bytes(text)) == 1 && loaded.m_nSampleCount > 0;
+        RecorderTimeCache hours;
+        const std::optional<LogSampleTimes> times = ReadLogSampleTimes(Bytes(text), hours);
+        ASSERT_EQ(times.has_value(), any) << text.substr(0, 80);
+        if (!any)
+            continue;
+        EXPECT_EQ(times->first, loaded.GetSample(0)->llTime) << text.substr(0, 80);
+        EXPECT_EQ(times->last, loaded.GetSample(loaded.m_nSampleCount - 1)->llTime)
+            << text.substr(0, 80);
+    }
 }
