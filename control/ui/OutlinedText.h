@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -11,6 +12,9 @@ class QPainter;
 namespace trevix {
 
 void DrawOutlinedText(QPainter& painter, const QRect& rect, int flags, const QString& text,
+                      const QColor& colour);
+// The same with the text's baseline starting at baseline.
+void DrawOutlinedText(QPainter& painter, QPoint baseline, const QString& text,
                       const QColor& colour);
 
 } // namespace trevix

@@ -1,6 +1,7 @@
 #include "playback/ui/OsdPainter.h"
 
 #include "app/ui/UiFonts.h"
+#include "control/ui/OutlinedText.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -15,11 +16,7 @@ void DrawOutlinedText(QPainter& painter, QPoint anchor, OsdAnchor alignment, con
         baseline.rx() -= metrics.horizontalAdvance(text);
     if (alignment == OsdAnchor::LeftTop || alignment == OsdAnchor::RightTop)
         baseline.ry() += metrics.ascent();
-    painter.setPen(Qt::black);
-    for (const QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
-        painter.drawText(baseline + offset, text);
-    painter.setPen(colour);
-    painter.drawText(baseline, text);
+    DrawOutlinedText(painter, baseline, text, colour);
 }
 
 void DrawOsd(QPainter& painter, const OsdPlan& plan) {
