@@ -348,6 +348,22 @@ private:
     CMainBackPanel& panel_;
 };
 
+// The panes as the loaded recordings reach them (any thread). The thumbnail grid holds the
+// pictures of one channel around the current one, so a recording's own pictures stay out of it.
+class CMainBackPanel::RecordingPanes final : public IPaneView {
+public:
+    explicit RecordingPanes(CWndPanePanel& panes) : panes_(panes) {}
+
+    void SetFrame(std::uint8_t eventCodeEx, std::uint8_t phase, const PaneFrame& frame) override {
+        if (panes_.Layout() != PaneLayout::Thumbnail)
+            panes_.SetFrame(eventCodeEx, phase, frame);
+    }
+    void RepaintAll() override { panes_.RepaintAll(); }
+
+private:
+    CWndPanePanel& panes_;
+};
+
 // The loaded set behind the file-list window's loads: the frame's loaded recordings and the
 // catalogue's log files. Each load keeps its progress adapter until the next load replaces it;
 // the loading dialog returns only when the worker has finished with it.
@@ -638,6 +654,7 @@ void CMainBackPanel::CreatePanePanel() {
         return;
     panePanel_ = panes.get();
     paneCommands_ = panes.get();
+    recordingPanes_ = std::make_unique<RecordingPanes>(*panes);
     paneWindow_ = panes.release(); // owned by the panel from here on
 }
 
@@ -1075,8 +1092,15 @@ bool CMainBackPanel::RunViewCommand(int id) {
 
 bool CMainBackPanel::RunPlayCommand(int id) {
     if (const std::optional<TransportCommand> command = TransportForCommand(id)) {
-        if (CMgrPlayControl* play = host_.PlayControl())
-            play->RunCommand(*command);
+        CMgrPlayControl* play = host_.PlayControl();
+        if (play == nullptr)
+            return true;
+        play->RunCommand(*command);
+        // A frame step in the thumbnail layout moves the grid with the current picture.
+        const bool step =
+            *command == TransportCommand::PrevFrame || *command == TransportCommand::NextFrame;
+        if (step && IsThumbnailLayout() && paneWindow_ != nullptr && paneCommands_ == paneWindow_)
+            FillThumbnails(paneWindow_->Channel());
         return true;
     }
     switch (id) {
@@ -1505,7 +1529,7 @@ PlayControlViews CMainBackPanel::PlayViews() {
 }
 
 IPaneView* CMainBackPanel::PaneView() {
-    return paneWindow_;
+    return recordingPanes_.get();
 }
 
 void CMainBackPanel::ClearViews() {

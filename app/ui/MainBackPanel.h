@@ -236,6 +236,7 @@ private:
     class FileListMessages;
     class PaneLinks;
     class MemoViews;
+    class RecordingPanes;
 
     // IStatusDisplays: the speed indicator is the panel's; the digits belong to their controls.
     void ShowDateTime(const SYSTEMTIME& time) override;
@@ -338,6 +339,7 @@ private:
     // before these go.
     std::unique_ptr<PaneLinks> paneLinks_;
     std::unique_ptr<MemoViews> memoViews_;
+    std::unique_ptr<RecordingPanes> recordingPanes_;
     std::unique_ptr<FileListHost> fileListHost_;
     std::unique_ptr<FileListLoadTarget> loadTarget_;
     std::unique_ptr<FileListMessages> fileListMessages_;

@@ -9,6 +9,7 @@
 #include "control/ui/ZVListBox.h"
 #include "playback/PlayState.h"
 #include "recorder/RecorderTime.h"
+#include "tests/support/PulseTestSupport.h"
 #include "tests/ui/MainPanelInFrame.h"
 
 #include <QPushButton>
@@ -103,6 +104,9 @@ protected:
     CDriveRecInfo* Current() {
         return frame_->Recordings().At(frame_->Search().CurrentRecording());
     }
+
+    // Play runs at x1 with sound on the test server, which the sound tests record.
+    SoundServerLock soundLock_;
 
     // Presses the loading window's Cancel while the file of the given index loads.
     void CancelDuringFile(int fileIndex) {
