@@ -40,49 +40,54 @@ std::vector<CardEntry> ListFiles(DIR* dir, const std::string& folder, Keep keep)
     return files;
 }
 
-// The first 16 bytes of a lower-case name, packed so that integer order is byte order: enough to
-// order recorder titles (their serial comes first) without comparing whole names.
+// Byte order of two names without regard to case: negative, zero or positive.
+int CompareNoCase(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(ToLowerAscii(a[i]));
+        const auto y = static_cast<unsigned char>(ToLowerAscii(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The first 16 bytes of a name in lower case, packed so that integer order is byte order: enough
+// to order recorder titles (their serial comes first) without comparing whole names.
 struct KeyPrefix {
     std::uint64_t high = 0, low = 0;
     auto operator<=>(const KeyPrefix&) const = default;
 };
 
-KeyPrefix PrefixOf(std::string_view key) {
+KeyPrefix PrefixOf(std::string_view name) {
     KeyPrefix prefix;
     for (std::size_t i = 0; i < 16; ++i) {
-        const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+        const std::uint64_t byte =
+            i < name.size() ? static_cast<unsigned char>(ToLowerAscii(name[i])) : 0;
         (i < 8 ? prefix.high : prefix.low) |= byte << (8 * (7 - i % 8));
     }
     return prefix;
 }
 
-// Sorts entries by their lower-case names, computed once per entry rather than per comparison.
-void SortEntries(std::vector<CardEntry>& entries, std::vector<std::string>& keysOut) {
-    std::vector<std::string> keys;
+// Sorts entries by name without regard to case, ties by the exact name.
+void SortEntries(std::vector<CardEntry>& entries) {
     std::vector<KeyPrefix> prefixes;
-    keys.reserve(entries.size());
     prefixes.reserve(entries.size());
-    for (const CardEntry& entry : entries) {
-        keys.push_back(ToLowerAscii(entry.name));
-        prefixes.push_back(PrefixOf(keys.back()));
-    }
+    for (const CardEntry& entry : entries)
+        prefixes.push_back(PrefixOf(entry.name));
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         if (prefixes[a] != prefixes[b])
             return prefixes[a] < prefixes[b];
-        if (const int byKey = keys[a].compare(keys[b]); byKey != 0)
+        if (const int byKey = CompareNoCase(entries[a].name, entries[b].name); byKey != 0)
             return byKey < 0;
         return entries[a].name < entries[b].name;
     });
     std::vector<CardEntry> sorted;
     sorted.reserve(entries.size());
-    keysOut.clear();
-    keysOut.reserve(entries.size());
-    for (const std::size_t i : order) {
+    for (const std::size_t i : order)
         sorted.push_back(std::move(entries[i]));
-        keysOut.push_back(std::move(keys[i]));
-    }
     entries = std::move(sorted);
 }
 
@@ -94,8 +99,7 @@ std::vector<CardEntry> SortedFiles(const CardPattern& pattern) {
         ListFiles(dir.get(), pattern.folder, [&](std::string_view name) {
             return MatchesPattern(name, pattern.prefix, pattern.suffix);
         });
-    std::vector<std::string> keys;
-    SortEntries(entries, keys);
+    SortEntries(entries);
     return entries;
 }
 
@@ -106,7 +110,7 @@ FolderListing::FolderListing(const std::string& folder,
                  std::any_of(suffixes.begin(), suffixes.end(),
                              [&](std::string_view suffix) { return EndsWithNoCase(name, suffix); });
       })) {
-    SortEntries(files_, keys_);
+    SortEntries(files_);
 }
 
 int FolderListing::Handle() const {
@@ -122,15 +126,16 @@ std::vector<const CardEntry*> FolderListing::FilesEndingWith(std::string_view su
 }
 
 const CardEntry* FolderListing::Find(std::string_view name) const {
-    const std::string key = ToLowerAscii(name);
-    const auto first = std::lower_bound(keys_.begin(), keys_.end(), key);
+    const auto first =
+        std::lower_bound(files_.begin(), files_.end(), name, [](const CardEntry& entry, auto key) {
+            return CompareNoCase(entry.name, key) < 0;
+        });
     const CardEntry* found = nullptr;
-    for (auto it = first; it != keys_.end() && *it == key; ++it) {
-        const CardEntry& entry = files_[static_cast<std::size_t>(it - keys_.begin())];
+    for (auto it = first; it != files_.end() && EqualsNoCase(it->name, name); ++it) {
         if (!found)
-            found = &entry;
-        if (entry.name == name)
-            return &entry;
+            found = &*it;
+        if (it->name == name)
+            return &*it;
     }
     return found;
 }

@@ -43,7 +43,6 @@ public:
 private:
     std::unique_ptr<DIR, FolderCloser> dir_;
     std::vector<CardEntry> files_;
-    std::vector<std::string> keys_; // lower-case names, parallel to files_
 };
 
 } // namespace trevix

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -203,8 +204,10 @@ LogIdentity ReadLogIdentity(const std::string& path) {
 LogFileSummary SummariseLog(const RandomAccessBytes& log, RecorderTimeCache& times) {
     // Read whole, as far as the log loader reads it; a log that cannot be read so far has no
     // duration, and its identity is read from its head alone.
-    std::vector<std::uint8_t> text(
-        static_cast<std::size_t>(std::min(log.Size(), kMaxLogFileBytes)));
+    // Not zeroed first: every byte is read over.
+    const auto size = static_cast<std::size_t>(std::min(log.Size(), kMaxLogFileBytes));
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    const std::span<std::uint8_t> text(buffer.get(), size);
     LogFileSummary summary;
     if (text.empty() || !log.ReadExact(0, text)) {
         summary.identity = LogIdentityOf(log);

@@ -64,6 +64,10 @@ TrailerState ReadTrailer(const RandomAccessBytes& index, Trailer& trailer) {
 std::string IdentifierText(std::span<const std::uint8_t> field) {
     const auto end = std::find(field.begin(), field.end(), std::uint8_t{0});
     const auto length = static_cast<qsizetype>(end - field.begin());
+    // Plain ASCII (what recorders write) is one character a byte.
+    if (std::all_of(field.begin(), end, [](std::uint8_t byte) { return byte < 0x80; }))
+        return std::string(reinterpret_cast<const char*>(field.data()),
+                           static_cast<std::size_t>(std::min<qsizetype>(length, 10)));
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(field.data()), length);
     // Ten characters, never splitting a surrogate pair.
     qsizetype cut = 0;
