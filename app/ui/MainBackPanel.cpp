@@ -1414,6 +1414,10 @@ void CMainBackPanel::ShowSurroundings(bool show) {
     for (QWidget* control : controls)
         if (control != nullptr)
             control->setVisible(show);
+    // The indicator was not redrawn while the panes covered it; it shows the speed again.
+    const CMgrPlayControl* play = host_.PlayControl();
+    if (show && play != nullptr)
+        ShowSpeedIndicator(trevix::SpeedIndicatorText(play->PlayState(), Vendor()));
     update();
 }
 
