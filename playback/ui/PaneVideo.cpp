@@ -108,8 +108,10 @@ void CPaneVideo::SetFrame(std::uint8_t eventCodeEx, std::uint8_t phase, const Pa
 
 void CPaneVideo::DrawNowOrPost() {
     if (OnUiThread(*this)) {
+        // An OpenGL surface is only marked: each of its drawings composes the whole window
+        // again, so the panes given pictures in one step are drawn in one composition.
         if (surface_ != nullptr && DrawsAccelerated())
-            surface_->repaint();
+            surface_->update();
         else
             repaint();
         return;

@@ -38,8 +38,9 @@ public:
     int Index() const { return index_; }
 
     // Stores the status; copies the picture when it has pixels (an empty record empties the
-    // pane); draws at once on the user-interface thread, else posts the drawing there. A
-    // picture the display-rate limit skips is kept but not drawn. Any thread.
+    // pane); draws at once on the user-interface thread (an OpenGL surface with the window's
+    // next composition), else posts the drawing there. A picture the display-rate limit skips
+    // is kept but not drawn. Any thread.
     void SetFrame(std::uint8_t eventCodeEx, std::uint8_t phase, const PaneFrame& frame);
     // Draws again what the pane holds (any thread).
     void RequestRepaint();
