@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <numeric>
+#include <ranges>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,54 +41,68 @@ std::vector<CardEntry> ListFiles(DIR* dir, const std::string& folder, Keep keep)
     return files;
 }
 
+// ASCII lower case, inline for the many comparisons of a long listing.
+constexpr char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Byte order of two names without regard to case: negative, zero or positive.
 int CompareNoCase(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(ToLowerAscii(a[i]));
-        const auto y = static_cast<unsigned char>(ToLowerAscii(b[i]));
+        const auto x = static_cast<unsigned char>(Lower(a[i]));
+        const auto y = static_cast<unsigned char>(Lower(b[i]));
         if (x != y)
             return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// The first 16 bytes of a name in lower case, packed so that integer order is byte order: enough
-// to order recorder titles (their serial comes first) without comparing whole names.
-struct KeyPrefix {
-    std::uint64_t high = 0, low = 0;
-    auto operator<=>(const KeyPrefix&) const = default;
-};
+using NamePrefix = FolderListing::NamePrefix;
 
-KeyPrefix PrefixOf(std::string_view name) {
-    KeyPrefix prefix;
-    for (std::size_t i = 0; i < 16; ++i) {
-        const std::uint64_t byte =
-            i < name.size() ? static_cast<unsigned char>(ToLowerAscii(name[i])) : 0;
+NamePrefix PrefixOf(std::string_view name) {
+    NamePrefix prefix;
+    for (std::size_t i = 0; i < NamePrefix::kBytes; ++i) {
+        const std::uint64_t byte = i < name.size() ? static_cast<unsigned char>(Lower(name[i])) : 0;
         (i < 8 ? prefix.high : prefix.low) |= byte << (8 * (7 - i % 8));
     }
     return prefix;
 }
 
-// Sorts entries by name without regard to case, ties by the exact name.
-void SortEntries(std::vector<CardEntry>& entries) {
-    std::vector<KeyPrefix> prefixes;
-    prefixes.reserve(entries.size());
+// Order of two names without regard to case, given their prefixes.
+int CompareNames(const NamePrefix& prefixA, std::string_view a, const NamePrefix& prefixB,
+                 std::string_view b) {
+    if (prefixA != prefixB)
+        return prefixA < prefixB ? -1 : 1;
+    // Equal prefixes: the first bytes agree (and names shorter than a prefix are equal, as names
+    // hold no zero byte), so the rest decides.
+    const auto rest = [](std::string_view name) {
+        return name.substr(std::min(NamePrefix::kBytes, name.size()));
+    };
+    return CompareNoCase(rest(a), rest(b));
+}
+
+// Sorts entries by name without regard to case, ties by the exact name; prefixes come out
+// parallel to the sorted entries.
+void SortEntries(std::vector<CardEntry>& entries, std::vector<NamePrefix>& prefixes) {
+    std::vector<NamePrefix> unsorted;
+    unsorted.reserve(entries.size());
     for (const CardEntry& entry : entries)
-        prefixes.push_back(PrefixOf(entry.name));
+        unsorted.push_back(PrefixOf(entry.name));
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (prefixes[a] != prefixes[b])
-            return prefixes[a] < prefixes[b];
-        if (const int byKey = CompareNoCase(entries[a].name, entries[b].name); byKey != 0)
-            return byKey < 0;
-        return entries[a].name < entries[b].name;
+        const int byName = CompareNames(unsorted[a], entries[a].name, unsorted[b], entries[b].name);
+        return byName != 0 ? byName < 0 : entries[a].name < entries[b].name;
     });
     std::vector<CardEntry> sorted;
     sorted.reserve(entries.size());
-    for (const std::size_t i : order)
+    prefixes.clear();
+    prefixes.reserve(entries.size());
+    for (const std::size_t i : order) {
         sorted.push_back(std::move(entries[i]));
+        prefixes.push_back(unsorted[i]);
+    }
     entries = std::move(sorted);
 }
 
@@ -99,7 +114,8 @@ std::vector<CardEntry> SortedFiles(const CardPattern& pattern) {
         ListFiles(dir.get(), pattern.folder, [&](std::string_view name) {
             return MatchesPattern(name, pattern.prefix, pattern.suffix);
         });
-    SortEntries(entries);
+    std::vector<NamePrefix> prefixes;
+    SortEntries(entries, prefixes);
     return entries;
 }
 
@@ -110,7 +126,7 @@ FolderListing::FolderListing(const std::string& folder,
                  std::any_of(suffixes.begin(), suffixes.end(),
                              [&](std::string_view suffix) { return EndsWithNoCase(name, suffix); });
       })) {
-    SortEntries(files_);
+    SortEntries(files_, prefixes_);
 }
 
 int FolderListing::Handle() const {
@@ -126,16 +142,20 @@ std::vector<const CardEntry*> FolderListing::FilesEndingWith(std::string_view su
 }
 
 const CardEntry* FolderListing::Find(std::string_view name) const {
-    const auto first =
-        std::lower_bound(files_.begin(), files_.end(), name, [](const CardEntry& entry, auto key) {
-            return CompareNoCase(entry.name, key) < 0;
-        });
+    const NamePrefix prefix = PrefixOf(name);
+    const auto compare = [&](std::size_t i) {
+        return CompareNames(prefixes_[i], files_[i].name, prefix, name);
+    };
+    const auto indices = std::views::iota(std::size_t{0}, files_.size());
+    const auto before =
+        std::ranges::partition_point(indices, [&](std::size_t i) { return compare(i) < 0; });
+    const auto first = static_cast<std::size_t>(std::ranges::distance(indices.begin(), before));
     const CardEntry* found = nullptr;
-    for (auto it = first; it != files_.end() && EqualsNoCase(it->name, name); ++it) {
+    for (std::size_t i = first; i < files_.size() && compare(i) == 0; ++i) {
         if (!found)
-            found = &*it;
-        if (it->name == name)
-            return &*it;
+            found = &files_[i];
+        if (files_[i].name == name)
+            return &files_[i];
     }
     return found;
 }

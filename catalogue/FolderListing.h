@@ -6,6 +6,9 @@
 
 #include "platform/CardPath.h"
 
+#include <compare>
+#include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -27,6 +30,14 @@ struct FolderCloser {
 
 class FolderListing {
 public:
+    // The first bytes of a name in lower case, packed so that integer order is byte order:
+    // enough to order recorder titles (their serial comes first) without comparing whole names.
+    struct NamePrefix {
+        static constexpr std::size_t kBytes = 16;
+        std::uint64_t high = 0, low = 0;
+        auto operator<=>(const NamePrefix&) const = default;
+    };
+
     // The files of folder whose names end with one of suffixes (any case); all files when
     // suffixes is empty. A folder that cannot be read lists nothing.
     explicit FolderListing(const std::string& folder,
@@ -43,6 +54,7 @@ public:
 private:
     std::unique_ptr<DIR, FolderCloser> dir_;
     std::vector<CardEntry> files_;
+    std::vector<NamePrefix> prefixes_; // parallel to files_
 };
 
 } // namespace trevix
