@@ -4,7 +4,14 @@
 #include "app/ui/MainBackPanel.h"
 #include "app/ui/PanelMenus.h"
 #include "control/ui/ZVButton.h"
+#include "control/ui/ZVCarSignal.h"
 #include "control/ui/ZVCheckBox.h"
+#include "control/ui/ZVDigitDateTime.h"
+#include "control/ui/ZVDigitGVal.h"
+#include "control/ui/ZVDigitGps.h"
+#include "control/ui/ZVDigitSpeed.h"
+#include "control/ui/ZVSlideBar.h"
+#include "recorder/RecorderTime.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
 #include "tests/ui/MainPanelDroppedMenu.h"
 #include "tests/ui/MainPanelFakes.h"
@@ -19,6 +26,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 using namespace trevix;
 using namespace trevix::cmd;
@@ -720,6 +728,87 @@ TEST_F(MainPanelTest, VolumeCommandsAndMuteBoxDriveTheSystemVolume) {
     panel_->OnPanelCommand(kMenuVolumeMute);
     Click(panel_->MuteBox()); // off -> on
     EXPECT_EQ(host_->volume.calls, (std::vector<std::string>{"off", "on", "on"}));
+}
+
+TEST_F(MainPanelTest, VolumeBarShowsTheSystemVolumeAndItsDragSetsItAtEveryStep) {
+    MakePanel(0);
+    CZVSlideBar& bar = *panel_->VolumeBar();
+    EXPECT_EQ(bar.geometry(), CZVSlideBar::PanelRect(SlideBarKind::Volume));
+    EXPECT_EQ(bar.Position(), CMainBackPanel::kVolumeStart);
+    panel_->ShowVolume(140); // the mixer above its maximum
+    EXPECT_EQ(bar.Position(), 100);
+    panel_->ShowVolume(60);
+    EXPECT_EQ(bar.Position(), 60);
+
+    const int y = bar.height() / 2;
+    SendMouse(&bar, QEvent::MouseButtonPress, QPoint(bar.Model().ThumbCentre(), y), Qt::LeftButton);
+    SendMouse(&bar, QEvent::MouseMove, QPoint(bar.Model().PixelOfValue(20), y), Qt::LeftButton);
+    SendMouse(&bar, QEvent::MouseMove, QPoint(bar.Model().PixelOfValue(80), y), Qt::LeftButton);
+    SendMouse(&bar, QEvent::MouseButtonRelease, QPoint(bar.Model().PixelOfValue(80), y),
+              Qt::NoButton);
+    const std::vector<int>& percents = host_->volume.percents;
+    ASSERT_GE(percents.size(), 3u); // two moves and the release
+    EXPECT_NEAR(percents[0], 20, 3);
+    EXPECT_NEAR(percents[1], 80, 3);
+    EXPECT_EQ(percents.back(), bar.Position());
+    // Volume Up counts from where the bar stands.
+    panel_->OnPanelCommand(kMenuVolumeUp);
+    EXPECT_EQ(percents.back(), std::min(100, bar.Position() + 10));
+
+    panel_->DisableVolume();
+    EXPECT_FALSE(bar.isEnabled());
+    EXPECT_FALSE(panel_->MuteBox()->isEnabled());
+}
+
+TEST_F(MainPanelTest, StatusDisplaysStandAtTheirPlacesAndTakeValuesFromAnyThread) {
+    MakePanel(0);
+    const QRect panes = panel_->PanePanel()->geometry();
+    EXPECT_EQ(panel_->DateTimeDisplay()->geometry(),
+              CZVDigitDateTime::PanelRect(panes.x() + panes.width()));
+    EXPECT_EQ(panel_->SpeedDisplay()->geometry(), CZVDigitSpeed::PanelRect());
+    EXPECT_EQ(panel_->GValueDisplay(2)->geometry(), CZVDigitGVal::PanelRect(GAxis::Z));
+    EXPECT_EQ(panel_->GpsDisplay()->geometry(), CZVDigitGps::PanelRect());
+    EXPECT_EQ(panel_->CarSignalDisplay()->geometry(), CZVCarSignal::PanelRect());
+    EXPECT_EQ(panel_->TimeBar()->geometry(), CZVSlideBar::PanelRect(SlideBarKind::Time));
+
+    // A normal list's time bar, set while the user-interface thread waits for a worker.
+    host_->kind = kLoadedNormal;
+    const std::int64_t start = 1'715'938'200'000;
+    panel_->SetTimeRange(start, start + 60'000, start);
+    EXPECT_EQ(panel_->TimeBar()->Maximum(), 60);
+    IStatusDisplays& status = *panel_->PlayViews().status;
+    GPSINFO fix;
+    fix.byGpsValid = 1;
+    fix.wLatDeg = 35;
+    fix.wGpsA = 40;
+    std::thread worker([&] {
+        status.ShowDateTime(FromRecorderMs(start + 12'345));
+        status.ShowGValues(0.25f, -0.5f, 1.5f);
+        status.ShowSpeed(42, fix);
+        status.ShowGps(fix);
+        status.ShowCarSignal(0x0A);
+        status.ShowTimeSlider(12);
+        status.ShowSpeedIndicator("2");
+    });
+    worker.join();
+    EXPECT_EQ(panel_->TimeBar()->Position(), 0); // not touched from the worker
+    QApplication::processEvents();
+    EXPECT_EQ(panel_->DateTimeDisplay()->Time().wSecond, FromRecorderMs(start + 12'345).wSecond);
+    EXPECT_FLOAT_EQ(panel_->GValueDisplay(0)->Value(), 0.25f);
+    EXPECT_FLOAT_EQ(panel_->GValueDisplay(1)->Value(), -0.5f);
+    EXPECT_FLOAT_EQ(panel_->GValueDisplay(2)->Value(), 1.5f);
+    EXPECT_EQ(panel_->SpeedDisplay()->Reading().pulseSpeed, 42);
+    EXPECT_EQ(panel_->GpsDisplay()->Fix().wLatDeg, 35);
+    EXPECT_EQ(panel_->CarSignalDisplay()->Bits(), 0x0A);
+    EXPECT_EQ(panel_->TimeBar()->Position(), 12);
+    EXPECT_EQ(panel_->SpeedIndicatorText(), "2");
+
+    // Any other list leaves the bar empty, and a position for it changes nothing.
+    host_->kind = kLoadedEvent;
+    panel_->SetTimeRange(start, start + 60'000, start);
+    status.ShowTimeSlider(30);
+    EXPECT_EQ(panel_->TimeBar()->Maximum(), 0);
+    EXPECT_EQ(panel_->TimeBar()->Position(), 0);
 }
 
 TEST_F(MainPanelTest, MinimizeExitAndTheExitCorner) {

@@ -32,7 +32,7 @@ struct PlaybackCard {
         const std::string picture = " codec=mpeg4 fps=5 size=360x240 audio=tone";
         written = WriteTestCard(dir, "event start=0 code=1 pre=3 post=3" + picture + "\n" +
                                          "normal start=100 files=2 seconds=6" + picture + "\n" +
-                                         "memo start=300 size=360x240 seconds=1 sound=tone\n");
+                                         "memo start=300 size=360x240 seconds=4 sound=tone\n");
     }
 };
 

@@ -100,6 +100,29 @@ TEST_F(PlaybackSoundTest, X1PlaysTheRecordingsSoundAndTheOtherSpeedsAreSilent) {
     EXPECT_FALSE(sound.IsOpen());
 }
 
+TEST_F(PlaybackSoundTest, PickedMemoIsHeardAndStopEndsIt) {
+    ASSERT_TRUE(PactlSetSinkVolume("100%"));
+    MonitorRecorder monitor;
+    ASSERT_TRUE(monitor.Start());
+    Load(SearchList::Memo, {0}); // the first memo is picked as it is listed
+    ASSERT_EQ(app_->LoadedKind(), kLoadedMemo);
+    ASSERT_TRUE(monitor.WaitForSamples(8000, 5s));
+    const std::vector<std::int16_t> heard = monitor.Stop();
+    EXPECT_TRUE(FindSound(heard, 1000).Found()) << heard.size() << " samples, all quiet";
+
+    // Stop ends the four-second sound at once; Play plays it again from its start.
+    MonitorRecorder after;
+    Click(*panel_->Button(cmd::kPause));
+    ASSERT_TRUE(after.Start());
+    ASSERT_TRUE(after.WaitForSamples(4000, 5s));
+    EXPECT_FALSE(FindSound(after.Stop(), 1000).Found());
+    MonitorRecorder again;
+    ASSERT_TRUE(again.Start());
+    Click(*panel_->Button(cmd::kPlay));
+    ASSERT_TRUE(again.WaitForSamples(8000, 5s));
+    EXPECT_TRUE(FindSound(again.Stop(), 1000).Found());
+}
+
 TEST_F(PlaybackSoundTest, VolumeBarAndMuteBoxFollowTheSystemVolume) {
     CZVSlideBar& bar = *panel_->VolumeBar();
     CZVCheckBox& box = *panel_->MuteBox();

@@ -204,6 +204,7 @@ TEST_F(PlaybackTransportTest, TimeBarCoversANormalRecordingFollowsPlaybackAndSee
     EXPECT_EQ(bar.Maximum(), (recording->m_llEnd - begin) / 1000);
     EXPECT_EQ(bar.Position(), 0);
     EXPECT_EQ(bar.Model().RecordedSpans().size(), 2u); // one line per file
+    EXPECT_EQ(bar.TimeRange().Labels().size(), 3u);    // start, middle and end under it
 
     Click(*panel_->Button(cmd::kFastPlay));
     ASSERT_TRUE(WaitUntil([&] { return bar.Position() >= 2; }, 8000));
