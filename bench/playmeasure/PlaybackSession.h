@@ -117,6 +117,7 @@ struct RunResult {
     bool accelerated = false;
     int cpuLevel = 0;
     int minIntervalMs = 0; // the plain path's minimum display interval at x1
+    Time started{};        // when Play was pressed
     double seconds = 0.0;
     double coreShare = 0.0;
     bool stoppedCleanly = false;
@@ -184,6 +185,7 @@ inline RunResult PlayAndMeasure(const Viewer& viewer, const RunOptions& options)
         result.clicks = capture.FindClickOnsets(kClickThreshold, kSilenceBeforeClick);
     }
 
+    result.started = start.wall;
     result.seconds = std::chrono::duration<double>(end.wall - start.wall).count();
     result.coreShare = CoreShare(start, end);
     result.panes = log.Panes();
