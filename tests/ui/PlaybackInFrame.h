@@ -22,7 +22,8 @@
 namespace trevix::test {
 
 // Four cameras of MPEG-4 pictures with sound: an event recording (3 s before and 3 s from its
-// trigger), a normal group of two 6-second files and a memo with a picture of every camera.
+// trigger), a shorter second one, a normal group of two 6-second files and a memo with a
+// picture of every camera.
 // Written once; tests that change it work on a copy.
 struct PlaybackCard {
     TempDir dir;
@@ -31,6 +32,7 @@ struct PlaybackCard {
     PlaybackCard() {
         const std::string picture = " codec=mpeg4 fps=5 size=360x240 audio=tone";
         written = WriteTestCard(dir, "event start=0 code=1 pre=3 post=3" + picture + "\n" +
+                                         "event start=30 code=2 pre=2 post=2" + picture + "\n" +
                                          "normal start=100 files=2 seconds=6" + picture + "\n" +
                                          "memo start=300 size=360x240 seconds=4 sound=tone\n");
     }

@@ -7,6 +7,7 @@
 #include "control/ui/ZVDigitGVal.h"
 #include "control/ui/ZVDigitGps.h"
 #include "control/ui/ZVDigitSpeed.h"
+#include "control/ui/ZVListBox.h"
 #include "control/ui/ZVSlideBar.h"
 #include "tests/support/PulseTestSupport.h"
 #include "tests/ui/PlaybackInFrame.h"
@@ -157,6 +158,21 @@ TEST_F(PlaybackTransportTest, FrameStepsByButtonsAndArrowKeysAndAStepWhilePlayin
     const std::int64_t paused = Play().ShownTimeMs();
     WaitUntil([] { return false; }, 200);
     EXPECT_EQ(Play().ShownTimeMs(), paused);
+}
+
+TEST_F(PlaybackTransportTest, MapSeekMakesTheOtherRecordingCurrentAndMarksItsLine) {
+    Load(SearchList::Event, {0, 1});
+    ASSERT_EQ(frame_->Recordings().Count(), 2);
+    Click(*panel_->Button(cmd::kPlay));
+    Play().GotoVideo(1, 5); // a route point of the second recording
+    EXPECT_EQ(Play().PlayState(), kPlayStopped);
+    EXPECT_EQ(frame_->Search().CurrentRecording(), 1);
+    EXPECT_EQ(Window().LoadedList().currentRow(), 1);
+    const CDriveRecInfo* second = Current();
+    const CInfoVdxFile& file =
+        second->m_arrChannels[static_cast<std::size_t>(second->m_nKeyChannel)].m_arrFiles.at(0);
+    EXPECT_EQ(Play().ShownTimeMs(), ToRecorderMs(file.m_pFrames.at(5).stTime));
+    EXPECT_TRUE(EveryVisiblePaneHasAPicture());
 }
 
 TEST_F(PlaybackTransportTest, DigitsAndLampsShowTheKeyCamerasPicture) {
