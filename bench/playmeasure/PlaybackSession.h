@@ -109,6 +109,11 @@ struct RunOptions {
     std::chrono::milliseconds playFor = 10s;
     std::vector<std::int64_t> markTimesMs; // recorder times of the recording's marks
     std::chrono::milliseconds markPeriod = 2s;
+    // Plays this long first and pauses, so that the measured run resumes inside the recording
+    // as after the user's pause; 0 starts where the recording stands.
+    std::chrono::milliseconds resumeAfter = 0ms;
+    // Called as Play is pressed and right after Pause (to measure other processes alike).
+    std::function<void()> atStart, atEnd;
 };
 
 struct RunResult {
@@ -158,11 +163,22 @@ inline RunResult PlayAndMeasure(const Viewer& viewer, const RunOptions& options)
     if (!capture.Start())
         result.soundError = capture.Error();
 
+    if (options.resumeAfter > 0ms) {
+        if (!Press(viewer.panel.Button(cmd::kPlay)))
+            result.error = "Play cannot be pressed";
+        RunEventsFor(options.resumeAfter);
+        Press(viewer.panel.Button(cmd::kPause));
+        RunEventsFor(300ms);
+    }
+
     PaneDrawLog log;
     panes.SetDrawObserver(&log);
     result.beginMs = play.ShownTimeMs();
+    if (options.atStart)
+        options.atStart();
     const CpuSample start = CpuSample::Now();
-    if (!Press(viewer.panel.Button(cmd::kPlay)) || play.PlayState() != kPlayNormal) {
+    if (!result.error.empty() || !Press(viewer.panel.Button(cmd::kPlay)) ||
+        play.PlayState() != kPlayNormal) {
         panes.SetDrawObserver(nullptr);
         result.error = "Play did not start x1 playback";
         return result;
@@ -170,6 +186,8 @@ inline RunResult PlayAndMeasure(const Viewer& viewer, const RunOptions& options)
     RunEventsFor(options.playFor);
     Press(viewer.panel.Button(cmd::kPause));
     const CpuSample end = CpuSample::Now();
+    if (options.atEnd)
+        options.atEnd();
     result.stoppedCleanly = play.PlayState() == kPlayStopped && !play.TimerActive() &&
                             !viewer.panel.RecordingSound().IsOpen();
     result.endMs = play.ShownTimeMs();

@@ -6,7 +6,10 @@
 // heard on the sound server's sink. Needs a display and the test sound server
 // (scripts/with-services).
 //
-//   trevix-playmeasure [--seconds S] [--path auto|plain] [--sync MS]
+//   trevix-playmeasure [--seconds S] [--path auto|plain] [--sync MS] [--resume-after MS]
+//
+// --resume-after plays that long first and pauses, so that the measured run resumes inside
+// the recording.
 #include "app/ViewerConfig.h"
 #include "app/ui/MainBackPanel.h"
 #include "app/ui/TrevixApp.h"
@@ -21,10 +24,14 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -37,6 +44,7 @@ struct Options {
     int seconds = 10;
     bool plainPath = false;
     int syncMs = 2000;
+    int resumeAfterMs = 0;
 };
 
 std::optional<Options> ParseOptions(const QStringList& arguments) {
@@ -49,6 +57,8 @@ std::optional<Options> ParseOptions(const QStringList& arguments) {
             options.seconds = value.toInt();
         else if (name == "--sync" && value.toInt(&number) >= 500 && number)
             options.syncMs = value.toInt();
+        else if (name == "--resume-after" && value.toInt(&number) >= 0 && number)
+            options.resumeAfterMs = value.toInt();
         else if (name == "--path" && (value == "auto" || value == "plain"))
             options.plainPath = value == "plain";
         else
@@ -78,9 +88,50 @@ private:
     QString root_;
 };
 
+// The virtual display's server: the Xvfb process whose display is ours; 0 when none is found.
+int DisplayServerPid() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr)
+        return 0;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream file(entry.path() / "cmdline");
+        std::string program, first;
+        std::getline(file, program, '\0');
+        std::getline(file, first, '\0');
+        if (fs::path(program).filename() == "Xvfb" && first == display)
+            return std::stoi(name);
+    }
+    return 0;
+}
+
+// User and system time of another process from /proc/PID/stat.
+std::optional<std::chrono::microseconds> ProcessCpuTime(int pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (pid <= 0 || !std::getline(file, line))
+        return std::nullopt;
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos)
+        return std::nullopt;
+    std::istringstream fields(line.substr(close + 2));
+    std::string skipped;
+    for (int field = 3; field < 14; ++field)
+        fields >> skipped;
+    long long user = 0, system = 0;
+    if (!(fields >> user >> system))
+        return std::nullopt;
+    const long ticks = sysconf(_SC_CLK_TCK);
+    return std::chrono::microseconds((user + system) * 1000000 / (ticks > 0 ? ticks : 100));
+}
+
 // The card: one event recording long enough for the run, marks every syncMs.
 mkcard::WrittenCard WriteCard(const fs::path& root, const Options& options) {
-    const int seconds = options.seconds + 3;
+    const int seconds = options.seconds + options.resumeAfterMs / 1000 + 3;
     const std::string text = "logs none\nevent start=0 pre=" + std::to_string(seconds / 2) +
                              " post=" + std::to_string(seconds - seconds / 2) +
                              " code=1 codec=mpeg4 size=720x480 fps=30 audio=tone sync=" +
@@ -130,9 +181,10 @@ QJsonObject ToJson(const RunResult& run, const Options& options) {
         QJsonArray offsets;
         for (const auto& offset : mark.offsetMs)
             offsets.append(Milliseconds(offset));
-        marks.append(QJsonObject{{"recording_second", (mark.markMs - run.beginMs) / 1000.0},
-                                 {"click_heard", mark.click.has_value()},
-                                 {"flash_minus_click_ms", offsets}});
+        marks.append(
+            QJsonObject{{"recording_seconds_into_run", (mark.markMs - run.beginMs) / 1000.0},
+                        {"click_heard", mark.click.has_value()},
+                        {"flash_minus_click_ms", offsets}});
     }
     const bool matched = run.sync.flashesMatched > 0;
     QJsonObject sound{{"captured", run.soundError.empty()},
@@ -154,6 +206,7 @@ QJsonObject ToJson(const RunResult& run, const Options& options) {
         {"plain_min_display_interval_ms", run.minIntervalMs},
         {"seconds", run.seconds},
         {"recording_seconds_played", (run.endMs - run.beginMs) / 1000.0},
+        {"resumed_after_ms", options.resumeAfterMs},
         {"process_core_share", run.coreShare},
         {"stopped_cleanly", run.stoppedCleanly},
         {"channels", channels},
@@ -172,7 +225,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const std::optional<Options> options = ParseOptions(QApplication::arguments());
     if (!options) {
-        std::fprintf(stderr, "usage: %s [--seconds S] [--path auto|plain] [--sync MS]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s [--seconds S] [--path auto|plain] [--sync MS] "
+                     "[--resume-after MS]\n",
+                     argv[0]);
         return 2;
     }
     QTemporaryDir temp;
@@ -219,12 +275,23 @@ int main(int argc, char** argv) {
     RunOptions run;
     run.playFor = std::chrono::seconds(options->seconds);
     run.markPeriod = std::chrono::milliseconds(options->syncMs);
+    run.resumeAfter = std::chrono::milliseconds(options->resumeAfterMs);
+    // The display server composes what the window shows; its share is measured alike.
+    const int displayServer = DisplayServerPid();
+    std::optional<std::chrono::microseconds> serverStart, serverEnd;
+    run.atStart = [&] { serverStart = ProcessCpuTime(displayServer); };
+    run.atEnd = [&] { serverEnd = ProcessCpuTime(displayServer); };
     for (const mkcard::WrittenSyncMark& mark : card.recordings.front().syncMarks)
         run.markTimesMs.push_back(mark.recorderMs);
     const RunResult result = PlayAndMeasure(viewer, run);
     if (!result.error.empty())
         return Fail(result.error);
-    std::printf("%s", QJsonDocument(ToJson(result, *options)).toJson().constData());
+    QJsonObject report = ToJson(result, *options);
+    if (serverStart && serverEnd && result.seconds > 0)
+        report.insert("display_server_core_share",
+                      std::chrono::duration<double>(*serverEnd - *serverStart).count() /
+                          result.seconds);
+    std::printf("%s", QJsonDocument(report).toJson().constData());
     std::fflush(stdout);
     return app.ExitInstance() == 0 && result.stoppedCleanly ? 0 : 1;
 }
