@@ -332,10 +332,7 @@ public:
     explicit MemoViews(CMainBackPanel& panel) : panel_(panel) {}
 
     void PrepareMemoSound(const std::string& audioPath) override { panel_.shownMemo_ = audioPath; }
-    void SetTimeRangeToNow() override {
-        const std::int64_t now = ToRecorderMs(LocalNow());
-        panel_.SetTimeRange(now, now, now);
-    }
+    void SetTimeRangeToNow() override { panel_.ShowTimeBarAtNow(); }
     void ClearGraph() override {
         for (IGraphCommands* graph : {panel_.windowGraph_, panel_.paneGraph_})
             if (graph != nullptr)
@@ -522,12 +519,12 @@ public:
         // Events keep the time bar at the local time; a normal recording sets its own span
         // when it becomes current.
         if (loadedKind == kLoadedEvent)
-            ShowTimeBarAtNow();
+            panel_.ShowTimeBarAtNow();
         panel_.ShowLayout(PaneLayout::Quad, 0);
     }
     void ShowMapForLoad(int) override {}
     void PrepareLogViews() override {
-        ShowTimeBarAtNow();
+        panel_.ShowTimeBarAtNow();
         panel_.ClearViews();
         panel_.ShowLayout(PaneLayout::Log, 0);
     }
@@ -535,10 +532,6 @@ public:
     void FinishLogLoad() override {}
 
 private:
-    void ShowTimeBarAtNow() {
-        const std::int64_t now = ToRecorderMs(LocalNow());
-        panel_.SetTimeRange(now, now, now);
-    }
     CDriveRecInfo* CurrentRecording() { return panel_.CurrentRecording(); }
 
     CMainBackPanel& panel_;
@@ -590,8 +583,7 @@ CMainBackPanel::CMainBackPanel(IMainPanelHost& host, PanelServices services, QWi
     // Until playback starts the indicator shows the stopped state.
     const std::string_view stopped = trevix::SpeedIndicatorText(kPlayStopped, Vendor());
     speedText_ = QString::fromLatin1(stopped.data(), static_cast<qsizetype>(stopped.size()));
-    const std::int64_t now = ToRecorderMs(LocalNow());
-    SetTimeRange(now, now, now);
+    ShowTimeBarAtNow();
 }
 
 CMainBackPanel::~CMainBackPanel() {
@@ -1547,6 +1539,11 @@ void CMainBackPanel::ClearViews() {
 void CMainBackPanel::SetTimeRange(std::int64_t start, std::int64_t end, std::int64_t current) {
     if (timeBar_ != nullptr)
         timeBar_->SetTimeRange(host_.LoadedKind(), start, end, current);
+}
+
+void CMainBackPanel::ShowTimeBarAtNow() {
+    const std::int64_t now = ToRecorderMs(LocalNow());
+    SetTimeRange(now, now, now);
 }
 
 void CMainBackPanel::ShowSelected(int index, int loadedKind) {

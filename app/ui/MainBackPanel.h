@@ -297,6 +297,8 @@ private:
     void OnTimeBarMoving();
     void OnTimeBarReleased();
     void ShowTimeBarMarks(int index);
+    // The time bar at the local time: start, end and position now.
+    void ShowTimeBarAtNow();
 
     // The pane panel's requests.
     void ShowCurrentTimeAgain();
