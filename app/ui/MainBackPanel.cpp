@@ -694,11 +694,8 @@ ILoadingView* CMainBackPanel::LoadingView() {
 }
 
 void CMainBackPanel::SetMemoButtonsEnabled(bool enabled) {
-    const std::span<const int> ids =
-        enabled ? std::span<const int>(kMemoEnabledButtons) : kMemoDisabledButtons;
-    for (const int id : ids)
-        if (CZVButton* button = Button(id))
-            button->setEnabled(enabled);
+    SetButtonsEnabled(enabled ? std::span<const int>(kMemoEnabledButtons) : kMemoDisabledButtons,
+                      enabled);
 }
 
 void CMainBackPanel::CreateButtons() {
