@@ -33,7 +33,8 @@ protected:
     void TearDown() override { app_.reset(); }
 
     // Starts the viewer with the given Vender; a running one is ended first. The panes draw on
-    // the plain path unless openGlPanes (a window's grab shows no OpenGL surface).
+    // the plain path unless openGlPanes (a window's grab shows no OpenGL surface); the per-user
+    // settings seeded by a first start keep that start's choice.
     void Start(int vendor, bool openGlPanes = false) {
         app_.reset();
         panel_ = nullptr;

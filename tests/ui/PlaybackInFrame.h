@@ -58,8 +58,11 @@ protected:
             ShowAndOpen(ThePlaybackCard().dir);
     }
 
-    // Starts the viewer again with another Vender and opens the card.
+    // Starts the viewer again with another Vender and opens the card. The per-user settings a
+    // first start seeded from the installed file go, so that the new ones count.
     void Restart(int vendor, bool openGlPanes = false) {
+        app_.reset();
+        std::filesystem::remove_all(temp_.Path() / "appdata");
         Start(vendor, openGlPanes);
         ShowAndOpen(ThePlaybackCard().dir);
     }

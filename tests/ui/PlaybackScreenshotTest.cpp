@@ -143,7 +143,11 @@ protected:
         const mkcard::WrittenRecording& event = ThePlaybackCard().written.recordings.at(0);
         ASSERT_TRUE(
             Current()->GotoTime(Current()->m_llBegin + event.triggerWallMs - event.startWallMs));
-        for (int step = 0; step < 10 && !Panes().IsEventMarked(); ++step)
+        // The border follows the drawing, which the OpenGL path leaves to the event loop.
+        const auto marked = [this] {
+            return WaitUntil([this] { return Panes().IsEventMarked(); }, 300);
+        };
+        for (int step = 0; step < 10 && !marked(); ++step)
             Click(*panel_->Button(cmd::kNextFrame));
         ASSERT_TRUE(Panes().IsEventMarked());
     }
