@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace trevix {
 
 void DrawOutlinedText(QPainter& painter, QPoint anchor, OsdAnchor alignment, const QString& text,
@@ -22,9 +24,22 @@ void DrawOutlinedText(QPainter& painter, QPoint anchor, OsdAnchor alignment, con
 void DrawOsd(QPainter& painter, const OsdPlan& plan) {
     painter.save();
     painter.setFont(UiFonts::Get(plan.style.fontIndex));
-    for (const OsdText& item : plan.texts)
-        DrawOutlinedText(painter, QPoint(item.x, item.y), item.anchor,
-                         QString::fromStdString(item.text), plan.colour);
+    const QFontMetrics metrics(painter.font());
+    const OsdText* previous = nullptr;
+    for (const OsdText& item : plan.texts) {
+        const QString text = QString::fromStdString(item.text);
+        QPoint anchor(item.x, item.y);
+        // A value right-aligned after its label (the G lines) is pushed right rather than
+        // drawn over the label when the desktop's font is wider than the value column.
+        if (previous != nullptr && item.anchor == OsdAnchor::RightBaseline &&
+            previous->anchor == OsdAnchor::LeftBaseline && previous->y == item.y) {
+            const int labelEnd =
+                previous->x + metrics.horizontalAdvance(QString::fromStdString(previous->text));
+            anchor.setX(std::max(anchor.x(), labelEnd + 1 + metrics.horizontalAdvance(text)));
+        }
+        DrawOutlinedText(painter, anchor, item.anchor, text, plan.colour);
+        previous = &item;
+    }
     painter.restore();
 }
 
