@@ -92,7 +92,9 @@ std::string LoadedRecordingLine(std::string_view listNumber, std::int64_t beginM
     char line[160];
     std::snprintf(line, sizeof line, ",  %d.%.2d.%.2d %.2d:%.2d:%.2d [%s]", t.wYear, t.wMonth,
                   t.wDay, t.wHour, t.wMinute, t.wSecond, duration.c_str());
-    return " " + std::string(listNumber) + line;
+    std::string text(" ");
+    text.append(listNumber).append(line);
+    return text;
 }
 
 LoadResult CLoadSequence::RunOne(int mode, const std::string& caption,
