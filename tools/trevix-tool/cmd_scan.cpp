@@ -1,5 +1,6 @@
 // trevix-tool scan ROOT: the folder scan of the catalogue and the four lists' rows as the
-// file-list window shows them (English texts unless a language file is active).
+// file-list window shows them (English texts unless a language file is active), built from what
+// the scan read of each file, as the window builds them.
 #include "catalogue/MgrDBSearch.h"
 #include "catalogue/SearchListRows.h"
 #include "tools/trevix-tool/Command.h"
@@ -86,8 +87,8 @@ int RunScan(std::span<const std::string> args) {
         json.Value(path);
     json.EndArray();
 
-    WriteRows(json, "event", BuildEventRows(lists.event));
-    const NormalList normal = BuildNormalRows(lists.normal);
+    WriteRows(json, "event", BuildEventRows(lists.event, lists.eventSummaries));
+    const NormalList normal = BuildNormalRows(lists.normal, lists.normalSummaries);
     json.Key("normal").BeginArray();
     for (const NormalRow& row : normal.rows) {
         json.BeginObject();
@@ -100,7 +101,7 @@ int RunScan(std::span<const std::string> args) {
     }
     json.EndArray();
     WriteRows(json, "memo", BuildMemoRows(lists.memo));
-    WriteRows(json, "log", BuildLogRows(lists.log));
+    WriteRows(json, "log", BuildLogRows(lists.log, lists.logSummaries));
     // The message boxes the scan showed ("No recorded file." and the like).
     json.Key("messages").BeginArray();
     for (const std::string& message : views.messages)
