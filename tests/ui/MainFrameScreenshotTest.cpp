@@ -11,6 +11,7 @@
 #include "control/ui/ZVListBox.h"
 #include "tests/ui/MainPanelDroppedMenu.h"
 #include "tests/ui/MainPanelInFrame.h"
+#include "tests/ui/ScreenGrab.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -28,12 +29,6 @@ using namespace trevix::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ScreenshotFolder() {
-    const fs::path folder = TestBinaryDir() / "screenshots";
-    fs::create_directories(folder);
-    return folder;
-}
 
 // The number of different colours on a grid of every step-th pixel of area.
 std::size_t ColourCount(const QImage& image, const QRect& area, int step = 4) {
@@ -82,29 +77,16 @@ protected:
         QApplication::processEvents();
         const QImage painted = frame_->grab().toImage();
         const QPoint centre(CMainFrame::kWidth / 2, CMainFrame::kHeight / 2);
-        QImage shot;
-        // The X server shows a repaint a little later. Window tests of other processes may
-        // share the display, so the frame is raised above them while it waits.
-        const bool matched = QTest::qWaitFor(
-            [&] {
-                frame_->raise();
-                shot = ScreenArea(frame_->geometry());
+        return ShotWhenShown(
+            *frame_,
+            [&](const QImage& shot) {
                 return DifferentPixels(shot, painted,
                                        QRect(QPoint(8, 8), centre * 2 - QPoint(16, 16))) == 0;
             },
-            5000);
-        EXPECT_TRUE(matched) << name << ": the screen never showed what the window paints";
-        EXPECT_TRUE(shot.save(QString::fromStdString((ScreenshotFolder() / name).string())));
-        return shot;
+            name);
     }
 
-    QImage ScreenArea(const QRect& global) const {
-        QScreen* screen = frame_->screen();
-        const QPoint at = global.topLeft() - screen->geometry().topLeft();
-        return screen->grabWindow(0, at.x(), at.y(), global.width(), global.height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    }
+    QImage ScreenArea(const QRect& global) const { return test::ScreenArea(*frame_, global); }
 
     QRect ItemRect(int item) const {
         QRect rect;

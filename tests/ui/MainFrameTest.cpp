@@ -4,6 +4,7 @@
 #include "playback/MgrPlayControl.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/MainFrameFakes.h"
+#include "tests/ui/ScreenGrab.h"
 #include "tools/mkcard/CardWriter.h"
 
 #include <QGuiApplication>
@@ -25,15 +26,8 @@ namespace trevix {
 namespace {
 
 using test::FakeFrameParts;
+using test::ScreenshotFolder;
 using test::TempDir;
-
-std::filesystem::path ScreenshotFolder() {
-    const char* binary = std::getenv("TREVIX_BINARY_DIR");
-    std::filesystem::path folder =
-        std::filesystem::path(binary != nullptr ? binary : ".") / "screenshots";
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 using test::kRootMountLine;
 using test::MountLine;

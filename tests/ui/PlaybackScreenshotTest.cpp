@@ -5,6 +5,7 @@
 #include "control/ui/ZVButton.h"
 #include "control/ui/ZVDigitDateTime.h"
 #include "tests/ui/PlaybackInFrame.h"
+#include "tests/ui/ScreenGrab.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -20,12 +21,6 @@ using namespace trevix::test;
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path ScreenshotFolder() {
-    const fs::path folder = TestBinaryDir() / "screenshots";
-    fs::create_directories(folder);
-    return folder;
-}
 
 struct MeanColour {
     double red = 0, green = 0, blue = 0;
@@ -102,28 +97,17 @@ protected:
     QImage Shot(const std::string& name) {
         QApplication::processEvents();
         const QImage painted = frame_->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QImage shot;
-        const bool matched = QTest::qWaitFor(
-            [&] {
-                frame_->raise();
-                shot = ScreenArea(frame_->geometry());
+        return ShotWhenShown(
+            *frame_,
+            [&](const QImage& shot) {
                 // The rounded corners lie outside the window's shape.
                 const QRect inner = shot.rect().adjusted(8, 8, -8, -8);
                 return Panes().IsAccelerated() || shot.copy(inner) == painted.copy(inner);
             },
-            5000);
-        EXPECT_TRUE(matched) << name << ": the screen never showed what the window paints";
-        EXPECT_TRUE(shot.save(QString::fromStdString((ScreenshotFolder() / name).string())));
-        return shot;
+            name);
     }
 
-    QImage ScreenArea(const QRect& global) const {
-        QScreen* screen = frame_->screen();
-        const QPoint at = global.topLeft() - screen->geometry().topLeft();
-        return screen->grabWindow(0, at.x(), at.y(), global.width(), global.height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    }
+    QImage ScreenArea(const QRect& global) const { return test::ScreenArea(*frame_, global); }
 
     // A pane's client area in frame coordinates.
     QRect PaneArea(int pane) const {
