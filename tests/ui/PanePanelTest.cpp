@@ -678,16 +678,31 @@ protected:
         CWndPanePanel& panel = Make(GetParam());
         for (int channel = 0; channel < 4; ++channel)
             Give(channel, kChannelColours[channel], 5678);
-        WaitFor([] { return false; }, 300);
         const QRect area = panel.geometry();
+        if (QGuiApplication::platformName() == "offscreen")
+            return panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // The X server shows the pictures a little later, and window tests of other processes
+        // may share the display: the window is raised until every pane's colour is on screen.
         QImage shot;
-        if (QGuiApplication::platformName() != "offscreen")
-            shot = main_->screen()
-                       ->grabWindow(main_->winId(), area.x(), area.y(), area.width(), area.height())
-                       .toImage();
-        if (shot.size() != area.size())
-            shot = panel.grab().toImage();
-        return shot.convertToFormat(QImage::Format_RGB32);
+        WaitFor(
+            [&] {
+                main_->raise();
+                shot = main_->screen()
+                           ->grabWindow(main_->winId(), area.x(), area.y(), area.width(),
+                                        area.height())
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGB32);
+                for (int channel = 0; channel < 4; ++channel) {
+                    const QPoint centre =
+                        PaneRect(PaneLayout::Quad, channel, 0, QSize(804, 604)).center();
+                    if (!shot.rect().contains(centre) ||
+                        !Near(shot.pixelColor(centre), kChannelColours[channel], 6))
+                        return false;
+                }
+                return true;
+            },
+            5000);
+        return shot;
     }
 };
 
