@@ -192,6 +192,7 @@ void CDriveRecInfo::ResetChannels() {
     {
         const std::lock_guard lock(m_audioMutex);
         m_audio.Clear();
+        m_audioDelay.Restart(0);
         m_llLastFedAudio.reset();
     }
     for (auto& decoder : m_decoders)
@@ -948,10 +949,36 @@ bool CDriveRecInfo::StepBackwardTo(std::int64_t positionMs) {
 // ---------------------------------------------------------------------------------------------
 // Sound
 
+void CDriveRecInfo::AudioDelayLine::Restart(std::size_t delaySamples) {
+    m_pending.assign(delaySamples, 0);
+}
+
+std::span<const std::int16_t>
+CDriveRecInfo::AudioDelayLine::Delay(std::span<const std::int16_t> second) {
+    m_pending.insert(m_pending.end(), second.begin(), second.end());
+    const auto handedOut = static_cast<std::ptrdiff_t>(second.size());
+    m_out.assign(m_pending.begin(), m_pending.begin() + handedOut);
+    m_pending.erase(m_pending.begin(), m_pending.begin() + handedOut);
+    return m_out;
+}
+
+void CDriveRecInfo::RestartAudioDelay(std::int64_t blockMs, std::int64_t timeMs) {
+    constexpr std::int64_t kSamplesPerMs = 8;
+    constexpr auto kMaxDelay = static_cast<std::int64_t>(kAudioSecondBytes) - 1;
+    const std::int64_t samples =
+        std::clamp((timeMs - blockMs) * kSamplesPerMs, std::int64_t{0}, kMaxDelay);
+    m_audioDelay.Restart(static_cast<std::size_t>(samples));
+}
+
 bool CDriveRecInfo::SeekAudio(std::int64_t timeMs) {
     const std::lock_guard lock(m_audioMutex);
-    if (m_audio.SeekTo(timeMs))
+    if (m_audio.SeekTo(timeMs)) {
+        const CInfoAdxFile& file = m_audio.m_arrFiles[static_cast<std::size_t>(m_audio.m_nCurFile)];
+        const FRAMEINFOAUDIO* block = file.GetFrameInfo(-1);
+        RestartAudioDelay(block != nullptr ? ToRecorderMs(block->stTime) : timeMs, timeMs);
         return true;
+    }
+    m_audioDelay.Restart(0);
     // Before the first block: the sound starts later and waits for the pictures there.
     for (int f = 0; f < static_cast<int>(m_audio.m_arrFiles.size()); ++f)
         if (m_audio.m_arrFiles[static_cast<std::size_t>(f)].m_nFrameCount > 0 &&
@@ -977,7 +1004,7 @@ std::optional<AudioFeedResult> CDriveRecInfo::ReadAudioSecond(AudioFeedResult re
     if (alaw.empty())
         return std::nullopt;
     m_llLastFedAudio = blockMs;
-    result.samples = m_g711.DecodeALaw(alaw);
+    result.samples = m_audioDelay.Delay(m_g711.DecodeALaw(alaw));
     return result;
 }
 
@@ -1016,7 +1043,10 @@ AudioFeedResult CDriveRecInfo::FeedAudio(int leadSeconds) {
     if (!m_audio.SeekTo(shown + leadMs))
         return result;
     const auto seekedMs = currentBlockMs();
-    if (!seekedMs || AbsDiff(shown, *seekedMs - leadMs) > kAudioInStepMs)
+    if (!seekedMs)
+        return result;
+    RestartAudioDelay(*seekedMs, shown + leadMs);
+    if (AbsDiff(shown, *seekedMs - leadMs) > kAudioInStepMs)
         return result;
     return ReadAudioSecond(result).value_or(result);
 }

@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -99,7 +100,7 @@ public:
     // One second of sound (8000 16-bit samples) for an output that plays it leadSeconds from
     // now, or no samples when the sound is not in step with the pictures.
     AudioFeedResult FeedAudio(int leadSeconds) override;
-    // Makes current the audio block that holds timeMs.
+    // Makes current the audio block that holds timeMs; the sound fed next starts at timeMs.
     bool SeekAudio(std::int64_t timeMs);
     // Time of the first block of the last second FeedAudio returned.
     std::optional<std::int64_t> LastFedAudioTime() const;
@@ -164,6 +165,23 @@ private:
     PictureOptions OptionsFor(int channel) const;
 
     std::optional<AudioFeedResult> ReadAudioSecond(AudioFeedResult result);
+    // Starts a new delay of the sound stream: the samples between the start of the block a
+    // seek found and the time it was asked for.
+    void RestartAudioDelay(std::int64_t blockMs, std::int64_t timeMs);
+
+    // Delays a stream of equal-sized seconds by a fixed number of samples: each second handed
+    // out is the carry of the previous one followed by the head of the new one, so the output
+    // keeps its one-second buffers and the sound starts at the asked time.
+    class AudioDelayLine {
+    public:
+        // Drops the carry; the next second starts with delaySamples of silence.
+        void Restart(std::size_t delaySamples);
+        std::span<const std::int16_t> Delay(std::span<const std::int16_t> second);
+
+    private:
+        std::vector<std::int16_t> m_pending; // the carry, then the second being handed out
+        std::vector<std::int16_t> m_out;
+    };
 
     RecordingOptions m_options;
     RecordingViews m_views;
@@ -190,6 +208,7 @@ private:
 
     mutable std::mutex m_audioMutex; // the sound thread and the seeking thread share the track
     CG711Decoder m_g711;
+    AudioDelayLine m_audioDelay;
     std::optional<std::int64_t> m_llLastFedAudio;
 };
 
