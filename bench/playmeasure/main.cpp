@@ -6,14 +6,17 @@
 // heard on the sound server's sink. Needs a display and the test sound server
 // (scripts/with-services).
 //
-//   trevix-playmeasure [--seconds S] [--path auto|plain] [--sync MS] [--resume-after MS]
+//   trevix-playmeasure [--seconds S] [--path auto|plain|gl] [--sync MS] [--resume-after MS]
 //
+// --path auto takes the path the viewer chooses by itself, plain forces the plain path, gl the
+// OpenGL path even on a software renderer.
 // --resume-after plays that long first and pauses, so that the measured run resumes inside
 // the recording.
 #include "app/ViewerConfig.h"
 #include "app/ui/MainBackPanel.h"
 #include "app/ui/TrevixApp.h"
 #include "bench/playmeasure/PlaybackSession.h"
+#include "playback/ui/PaneSurfaceGl.h"
 #include "tools/mkcard/CardWriter.h"
 #include "tools/mkcard/SpecText.h"
 
@@ -43,6 +46,7 @@ namespace fs = std::filesystem;
 struct Options {
     int seconds = 10;
     bool plainPath = false;
+    bool softwareGl = false;
     int syncMs = 2000;
     int resumeAfterMs = 0;
 };
@@ -59,9 +63,10 @@ std::optional<Options> ParseOptions(const QStringList& arguments) {
             options.syncMs = value.toInt();
         else if (name == "--resume-after" && value.toInt(&number) >= 0 && number)
             options.resumeAfterMs = value.toInt();
-        else if (name == "--path" && (value == "auto" || value == "plain"))
+        else if (name == "--path" && (value == "auto" || value == "plain" || value == "gl")) {
             options.plainPath = value == "plain";
-        else
+            options.softwareGl = value == "gl";
+        } else
             return std::nullopt;
         ++i;
     }
@@ -202,6 +207,7 @@ QJsonObject ToJson(const RunResult& run, const Options& options) {
         {"window", "main frame with its real panel"},
         {"display_path", run.accelerated ? "opengl" : "plain"},
         {"forced_plain", options.plainPath},
+        {"software_gl_allowed", options.softwareGl},
         {"cpu_level", run.cpuLevel},
         {"plain_min_display_interval_ms", run.minIntervalMs},
         {"seconds", run.seconds},
@@ -226,11 +232,13 @@ int main(int argc, char** argv) {
     const std::optional<Options> options = ParseOptions(QApplication::arguments());
     if (!options) {
         std::fprintf(stderr,
-                     "usage: %s [--seconds S] [--path auto|plain] [--sync MS] "
+                     "usage: %s [--seconds S] [--path auto|plain|gl] [--sync MS] "
                      "[--resume-after MS]\n",
                      argv[0]);
         return 2;
     }
+    if (options->softwareGl)
+        ::setenv(kAllowSoftwareOpenGl, "1", 1);
     QTemporaryDir temp;
     if (!temp.isValid())
         return Fail("no temporary folder");

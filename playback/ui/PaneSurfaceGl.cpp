@@ -13,6 +13,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -33,30 +34,63 @@ void KeepDisplayDriversLoaded() {
         nullptr);
 }
 
-bool ProbeOpenGl() {
+// What the probe found: a context with large enough textures, and whether its renderer is a
+// software rasteriser rather than graphics hardware.
+struct OpenGlProbe {
+    bool available = false;
+    bool software = false;
+};
+
+bool IsSoftwareRenderer(const char* renderer) {
+    if (renderer == nullptr)
+        return true;
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"})
+        if (std::strstr(renderer, name) != nullptr)
+            return true;
+    return false;
+}
+
+OpenGlProbe ProbeOpenGl() {
     QOpenGLContext context;
     if (!context.create())
-        return false;
+        return {};
     QOffscreenSurface surface;
     surface.setFormat(context.format());
     surface.create();
     if (!surface.isValid() || !context.makeCurrent(&surface))
-        return false;
+        return {};
     GLint maxTexture = 0;
     context.functions()->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    const char* renderer =
+        reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+    OpenGlProbe probe;
+    probe.software = IsSoftwareRenderer(renderer);
+    probe.available = maxTexture >= kMaxPictureWidth && maxTexture >= kMaxPictureHeight;
+    TRACE("OpenGL panes: renderer %s, max texture %d", renderer != nullptr ? renderer : "?",
+          static_cast<int>(maxTexture));
     context.doneCurrent();
     KeepDisplayDriversLoaded();
-    TRACE("OpenGL panes: max texture %d", static_cast<int>(maxTexture));
-    return maxTexture >= kMaxPictureWidth && maxTexture >= kMaxPictureHeight;
+    return probe;
+}
+
+const OpenGlProbe& Probed() {
+    static std::once_flag probed;
+    static OpenGlProbe probe;
+    std::call_once(probed, [] { probe = ProbeOpenGl(); });
+    return probe;
 }
 
 } // namespace
 
 bool OpenGlPanesAvailable() {
-    static std::once_flag probed;
-    static bool available = false;
-    std::call_once(probed, [] { available = ProbeOpenGl(); });
-    return available;
+    return Probed().available;
+}
+
+bool OpenGlPanesAccelerated() {
+    const OpenGlProbe& probe = Probed();
+    const char* allowSoftware = std::getenv(kAllowSoftwareOpenGl);
+    return probe.available &&
+           (!probe.software || (allowSoftware != nullptr && std::strcmp(allowSoftware, "1") == 0));
 }
 
 CPaneSurfaceGl::CPaneSurfaceGl(CPaneVideo& pane) : QOpenGLWidget(&pane), pane_(pane) {

@@ -19,6 +19,12 @@ class CPaneVideo;
 // Whether an OpenGL context with textures large enough for the recorder's pictures can be made
 // on this display (probed once).
 bool OpenGlPanesAvailable();
+// Whether the panes take the OpenGL path by themselves: a context is available and the
+// graphics hardware stretches the pictures. A software rasteriser stretches on the processor at
+// several times the plain path's cost, so it counts only when the environment variable below is
+// "1" (tests and measurements of that path on machines without graphics hardware).
+inline constexpr const char* kAllowSoftwareOpenGl = "TREVIX_SOFTWARE_GL";
+bool OpenGlPanesAccelerated();
 
 class CPaneSurfaceGl final : public QOpenGLWidget, protected QOpenGLFunctions {
     Q_OBJECT

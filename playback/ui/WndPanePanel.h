@@ -52,7 +52,7 @@ inline constexpr int kCamFlipNormal = 0;
 inline constexpr int kCamFlipMirror = 2;
 
 enum class PaneDisplayPath {
-    Automatic, // OpenGL unless ForceGDI is set or no OpenGL context with textures is available
+    Automatic, // OpenGL unless ForceGDI is set or no hardware OpenGL context is available
     Painter,   // always the plain QPainter path
 };
 
