@@ -32,9 +32,9 @@ void PutUtf16(Record& record, std::size_t offset, std::size_t fieldBytes, const 
 std::string GetUtf16(const Record& record, std::size_t offset, std::size_t fieldBytes) {
     QString text;
     for (std::size_t i = 0; i + 1 < fieldBytes; i += 2) {
-        const auto unit = static_cast<char16_t>(std::to_integer<unsigned>(record[offset + i]) |
-                                                std::to_integer<unsigned>(record[offset + i + 1])
-                                                    << 8);
+        const auto unit =
+            static_cast<char16_t>(std::to_integer<unsigned>(record[offset + i]) |
+                                  std::to_integer<unsigned>(record[offset + i + 1]) << 8);
         if (unit == 0)
             break;
         text.append(QChar(unit));
@@ -81,8 +81,9 @@ std::string RelativeSourcePath(std::string_view filePath) {
 }
 
 std::string LocationText(int line, std::string_view sourcePath) {
-    const QString path = QString::fromUtf8(sourcePath.data(), static_cast<qsizetype>(sourcePath.size()))
-                             .left(static_cast<qsizetype>(kMaxPathChars));
+    const QString path =
+        QString::fromUtf8(sourcePath.data(), static_cast<qsizetype>(sourcePath.size()))
+            .left(static_cast<qsizetype>(kMaxPathChars));
     return QStringLiteral("%1 line in %2").arg(line).arg(path).toStdString();
 }
 

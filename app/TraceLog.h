@@ -60,7 +60,9 @@ DecodedRecord DecodeRecord(const Record& record);
 } // namespace trevix
 
 #define TREVIX_TRACE_SITE                                                                          \
-    ::trevix::TraceSite { 0, __LINE__, __FILE__, nullptr }
+    ::trevix::TraceSite {                                                                          \
+        0, __LINE__, __FILE__, nullptr                                                             \
+    }
 
 // TRACE("Bad mpeg4 stream"), TRACE("Windows Ver : %d.%d", major, minor)
 #define TRACE(...) ::trevix::TraceLog(TREVIX_TRACE_SITE, __VA_ARGS__)

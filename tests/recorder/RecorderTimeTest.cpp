@@ -31,9 +31,9 @@ TEST(RecorderTime, FieldsOutsideTheCalendarGiveTheCurrentTime) {
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-    for (const SYSTEMTIME bad : {SYSTEMTIME{2009, 13, 0, 1, 0, 0, 0, 0},
-                                 SYSTEMTIME{2009, 2, 0, 29, 0, 0, 0, 0},
-                                 SYSTEMTIME{2009, 1, 0, 1, 24, 0, 0, 0}})
+    for (const SYSTEMTIME bad :
+         {SYSTEMTIME{2009, 13, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2009, 2, 0, 29, 0, 0, 0, 0},
+          SYSTEMTIME{2009, 1, 0, 1, 24, 0, 0, 0}})
         EXPECT_NEAR(static_cast<double>(ToRecorderMs(bad)), static_cast<double>(now), 5000.0);
     EXPECT_EQ(ToRecorderMs({2008, 2, 0, 29, 0, 0, 0, 0}), 1204243200LL * 1000);
 }

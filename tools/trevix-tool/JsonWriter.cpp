@@ -63,11 +63,21 @@ void JsonWriter::WriteString(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': text_ += "\\\""; break;
-        case '\\': text_ += "\\\\"; break;
-        case '\n': text_ += "\\n"; break;
-        case '\r': text_ += "\\r"; break;
-        case '\t': text_ += "\\t"; break;
+        case '"':
+            text_ += "\\\"";
+            break;
+        case '\\':
+            text_ += "\\\\";
+            break;
+        case '\n':
+            text_ += "\\n";
+            break;
+        case '\r':
+            text_ += "\\r";
+            break;
+        case '\t':
+            text_ += "\\t";
+            break;
         default:
             if (byte < 0x20) {
                 char escape[8];
