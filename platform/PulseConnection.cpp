@@ -3,6 +3,7 @@
 #include <pulse/context.h>
 #include <pulse/operation.h>
 #include <pulse/rtclock.h>
+#include <pulse/stream.h>
 #include <pulse/subscribe.h>
 #include <pulse/thread-mainloop.h>
 
@@ -113,6 +114,19 @@ void PulseConnection::Signal() const {
 
 bool PulseConnection::IsReady() const {
     return pa_context_get_state(context_) == PA_CONTEXT_READY;
+}
+
+void ReleaseStream(pa_stream*& stream) {
+    if (stream == nullptr)
+        return;
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_overflow_callback(stream, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+    stream = nullptr;
 }
 
 } // namespace trevix::pulse

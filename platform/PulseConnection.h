@@ -8,6 +8,7 @@
 
 struct pa_context;
 struct pa_operation;
+struct pa_stream;
 struct pa_threaded_mainloop;
 
 namespace trevix::pulse {
@@ -76,5 +77,9 @@ private:
     pa_context* context_ = nullptr;
     bool loopRunning_ = false;
 };
+
+// With the lock held: detaches every callback of stream, disconnects it while it is still good
+// and drops the reference; stream becomes null. Nothing when it is null already.
+void ReleaseStream(pa_stream*& stream);
 
 } // namespace trevix::pulse

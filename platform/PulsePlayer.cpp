@@ -162,14 +162,7 @@ bool PulsePlayer::CreateStream(const PcmFormat& format, bool corked) {
 }
 
 void PulsePlayer::DestroyStream() {
-    if (stream_ == nullptr)
-        return;
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)))
-        pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
+    ReleaseStream(stream_);
 }
 
 bool PulsePlayer::StreamUsable() const {

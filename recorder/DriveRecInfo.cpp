@@ -427,22 +427,12 @@ void CDriveRecInfo::HandToPane(const CDriveRecChannel& channel, const DecodedFra
     pane.pixels = picture.pixels;
     pane.width = picture.width;
     pane.height = picture.height;
-    pane.eventCode = frame->byEventCode;
-    pane.frameType = frame->byType;
-    pane.frameSize = static_cast<int>(frame->dwSize);
+    CopyRecordFields(*frame, pane);
     pane.recordingIndex = m_nRecordingIndex;
     pane.frameIndex = file->m_nCurFrame;
     pane.frameCount = file->m_nFrameCount;
     pane.fileIndex = channel.m_nCurFile;
-    pane.gX = frame->fGx;
-    pane.gY = frame->fGy;
-    pane.gZ = frame->fGz;
-    pane.aux = frame->byAux;
-    pane.speedRaw = frame->wSpeedRaw;
-    pane.flags = frame->byFlags;
     pane.fileName = std::string(TitleOfPath(file->m_strName));
-    pane.time = frame->stTime;
-    pane.gps = frame->gps;
     m_views.panes->SetFrame(frame->byEventCodeEx, frame->byPhase, pane);
 }
 

@@ -9,6 +9,7 @@
 #include "catalogue/ui/DlgCheckCrash.h"
 #include "catalogue/ui/DlgLoading.h"
 #include "catalogue/ui/WndSearch.h"
+#include "control/ui/OutlinedText.h"
 #include "control/ui/UiThread.h"
 #include "control/ui/ZVButton.h"
 #include "control/ui/ZVCarSignal.h"
@@ -840,11 +841,7 @@ void CMainBackPanel::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics(painter.font());
     const int x = speedRect_.center().x() - metrics.horizontalAdvance(speedText_) / 2;
     const int y = speedRect_.center().y() + 5;
-    painter.setPen(Qt::black);
-    for (const QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
-        painter.drawText(QPoint(x, y) + offset, speedText_);
-    painter.setPen(QColor(180, 180, 180));
-    painter.drawText(QPoint(x, y), speedText_);
+    DrawOutlinedText(painter, QPoint(x, y), speedText_, QColor(180, 180, 180));
 }
 
 void CMainBackPanel::mousePressEvent(QMouseEvent* event) {

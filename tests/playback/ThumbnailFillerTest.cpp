@@ -43,7 +43,7 @@ public:
 
 class ThumbnailFillerTest : public ::testing::Test {
 protected:
-    // A card with one recording per spec; the channel is built from channel 0's files of all.
+    // A card with the given recordings; the channel is built from channel 0's files of all.
     void Write(std::vector<mkcard::RecordingSpec> recordings) {
         mkcard::CardSpec spec;
         spec.recordings = std::move(recordings);

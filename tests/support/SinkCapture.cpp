@@ -158,15 +158,7 @@ std::string SinkCapture::ConnectStream() {
 }
 
 void SinkCapture::DestroyStream() {
-    if (stream_ == nullptr)
-        return;
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_set_read_callback(stream_, nullptr, nullptr);
-    pa_stream_set_overflow_callback(stream_, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)))
-        pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
+    pulse::ReleaseStream(stream_);
 }
 
 void SinkCapture::Stop() {
