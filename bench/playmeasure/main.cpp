@@ -18,7 +18,7 @@
 #include "bench/playmeasure/PlaybackSession.h"
 #include "playback/ui/PaneSurfaceGl.h"
 #include "tools/mkcard/CardWriter.h"
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -141,13 +141,13 @@ mkcard::WrittenCard WriteCard(const fs::path& root, const Options& options) {
                              " post=" + std::to_string(seconds - seconds / 2) +
                              " code=1 codec=mpeg4 size=720x480 fps=30 audio=tone sync=" +
                              std::to_string(options.syncMs) + "\n";
-    mkcard::CardSpec spec;
-    if (const std::string error = mkcard::ApplySpecText(text, spec); !error.empty()) {
+    mkcard::CardDesc desc;
+    if (const std::string error = mkcard::ApplyDescText(text, desc); !error.empty()) {
         mkcard::WrittenCard failed;
         failed.error = error;
         return failed;
     }
-    return mkcard::WriteCard(spec, root);
+    return mkcard::WriteCard(desc, root);
 }
 
 // The start directory: the built skin and a settings file choosing the display path.

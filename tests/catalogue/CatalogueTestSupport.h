@@ -5,7 +5,7 @@
 #include "catalogue/MgrDBSearch.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkcard/CardWriter.h"
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +21,11 @@ namespace trevix::test {
 // lines say otherwise).
 inline mkcard::WrittenCard WriteTestCard(const TempDir& dir, std::string_view text,
                                          bool autoLogs = false) {
-    mkcard::CardSpec spec;
-    spec.autoLogs = autoLogs;
-    const std::string error = mkcard::ApplySpecText(text, spec);
+    mkcard::CardDesc desc;
+    desc.autoLogs = autoLogs;
+    const std::string error = mkcard::ApplyDescText(text, desc);
     EXPECT_EQ(error, "");
-    mkcard::WrittenCard card = mkcard::WriteCard(spec, dir.Path());
+    mkcard::WrittenCard card = mkcard::WriteCard(desc, dir.Path());
     EXPECT_TRUE(card.Ok()) << card.error;
     return card;
 }

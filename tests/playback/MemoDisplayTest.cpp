@@ -47,16 +47,16 @@ public:
 
 mkcard::WrittenCard WriteMemoCard(const test::TempDir& dir, int model,
                                   std::array<bool, 4> channels) {
-    mkcard::CardSpec spec;
-    spec.model = model;
-    spec.autoLogs = false;
-    mkcard::MemoSpec memo;
+    mkcard::CardDesc desc;
+    desc.model = model;
+    desc.autoLogs = false;
+    mkcard::MemoDesc memo;
     memo.startSeconds = 0;
     memo.channels = channels;
     memo.width = 360;
     memo.height = 240;
-    spec.memos.push_back(memo);
-    return mkcard::WriteCard(spec, dir.Path());
+    desc.memos.push_back(memo);
+    return mkcard::WriteCard(desc, dir.Path());
 }
 
 } // namespace

@@ -196,34 +196,34 @@ struct PlayFixture {
 
 // A small four-channel card with the given recordings.
 inline mkcard::WrittenCard WritePlayCard(const TempDir& dir,
-                                         std::vector<mkcard::RecordingSpec> recordings) {
-    mkcard::CardSpec spec;
-    spec.recordings = std::move(recordings);
-    spec.autoLogs = false;
-    spec.quality = 1;
-    mkcard::WrittenCard card = mkcard::WriteCard(spec, dir.Path());
+                                         std::vector<mkcard::RecordingDesc> recordings) {
+    mkcard::CardDesc desc;
+    desc.recordings = std::move(recordings);
+    desc.autoLogs = false;
+    desc.quality = 1;
+    mkcard::WrittenCard card = mkcard::WriteCard(desc, dir.Path());
     EXPECT_TRUE(card.Ok()) << card.error;
     return card;
 }
 
-inline mkcard::RecordingSpec SmallEvent(mkcard::Codec codec = mkcard::Codec::Mpeg4) {
-    mkcard::RecordingSpec spec;
-    spec.kind = mkcard::RecordingKind::Event;
-    spec.codec = codec;
-    spec.fps = 4;
-    spec.preSeconds = 2;
-    spec.postSeconds = 2;
-    return spec;
+inline mkcard::RecordingDesc SmallEvent(mkcard::Codec codec = mkcard::Codec::Mpeg4) {
+    mkcard::RecordingDesc desc;
+    desc.kind = mkcard::RecordingKind::Event;
+    desc.codec = codec;
+    desc.fps = 4;
+    desc.preSeconds = 2;
+    desc.postSeconds = 2;
+    return desc;
 }
 
-inline mkcard::RecordingSpec SmallNormal(int files, mkcard::Codec codec = mkcard::Codec::Mpeg4) {
-    mkcard::RecordingSpec spec;
-    spec.kind = mkcard::RecordingKind::Normal;
-    spec.codec = codec;
-    spec.fps = 2;
-    spec.files = files;
-    spec.fileSeconds = 3;
-    return spec;
+inline mkcard::RecordingDesc SmallNormal(int files, mkcard::Codec codec = mkcard::Codec::Mpeg4) {
+    mkcard::RecordingDesc desc;
+    desc.kind = mkcard::RecordingKind::Normal;
+    desc.codec = codec;
+    desc.fps = 2;
+    desc.files = files;
+    desc.fileSeconds = 3;
+    return desc;
 }
 
 inline std::string DataPath(const mkcard::WrittenRecording& recording, int channel = 0) {

@@ -44,11 +44,11 @@ public:
 class ThumbnailFillerTest : public ::testing::Test {
 protected:
     // A card with the given recordings; the channel is built from channel 0's files of all.
-    void Write(std::vector<mkcard::RecordingSpec> recordings) {
-        mkcard::CardSpec spec;
-        spec.recordings = std::move(recordings);
-        spec.autoLogs = false;
-        card_ = mkcard::WriteCard(spec, dir_.Path());
+    void Write(std::vector<mkcard::RecordingDesc> recordings) {
+        mkcard::CardDesc desc;
+        desc.recordings = std::move(recordings);
+        desc.autoLogs = false;
+        card_ = mkcard::WriteCard(desc, dir_.Path());
         ASSERT_TRUE(card_.Ok()) << card_.error;
         for (const auto& written : card_.recordings) {
             if (const auto* channel = written.Channel(0)) {
@@ -86,15 +86,15 @@ protected:
     CThumbnailFiller filler_;
 };
 
-mkcard::RecordingSpec Normal(int files, int seconds, mkcard::Codec codec) {
-    mkcard::RecordingSpec spec;
-    spec.kind = mkcard::RecordingKind::Normal;
-    spec.startSeconds = 0;
-    spec.files = files;
-    spec.fileSeconds = seconds;
-    spec.codec = codec;
-    spec.audio.reset();
-    return spec;
+mkcard::RecordingDesc Normal(int files, int seconds, mkcard::Codec codec) {
+    mkcard::RecordingDesc desc;
+    desc.kind = mkcard::RecordingKind::Normal;
+    desc.startSeconds = 0;
+    desc.files = files;
+    desc.fileSeconds = seconds;
+    desc.codec = codec;
+    desc.audio.reset();
+    return desc;
 }
 
 } // namespace

@@ -18,7 +18,7 @@ public:
 };
 
 // Frame types of a file, one picture every 100 ms from startSecond.
-struct FileSpec {
+struct FileDesc {
     std::string title;
     int startSecond = 0;
     std::string types; // e.g. "2332" (JPEG files: "11")
@@ -26,13 +26,13 @@ struct FileSpec {
 
 // Writes title.vdd and title.vdx into folder; returns the data path.
 std::string WriteVideoPair(const test::TempDir& dir, const std::string& folder,
-                           const FileSpec& spec, bool withIndex = true) {
+                           const FileDesc& desc, bool withIndex = true) {
     std::string data, index;
-    for (std::size_t i = 0; i < spec.types.size(); ++i) {
-        const int ms = spec.startSecond * 1000 + static_cast<int>(i) * 100;
+    for (std::size_t i = 0; i < desc.types.size(); ++i) {
+        const int ms = desc.startSecond * 1000 + static_cast<int>(i) * 100;
         test::VideoBlock block;
         block.time = Time(2024, 5, 6, 7, ms / 60000, ms / 1000 % 60, ms % 1000);
-        block.type = static_cast<std::uint8_t>(spec.types[i] - '0');
+        block.type = static_cast<std::uint8_t>(desc.types[i] - '0');
         block.payload = 50 + i;
         test::VideoRecord record;
         record.offset = static_cast<std::uint32_t>(data.size());
@@ -44,20 +44,20 @@ std::string WriteVideoPair(const test::TempDir& dir, const std::string& folder,
     }
     data += "\xFF\xD8\xFF\xFE"; // so the data-file scan also takes the last picture
     test::Trailer trailer;
-    trailer.count = static_cast<std::uint32_t>(spec.types.size());
-    trailer.codec = spec.types.find('1') != std::string::npos ? 1 : 2;
+    trailer.count = static_cast<std::uint32_t>(desc.types.size());
+    trailer.codec = desc.types.find('1') != std::string::npos ? 1 : 2;
     index += test::TrailerBytes(trailer);
-    const auto path = dir.Write(folder + "/" + spec.title + ".vdd", data);
+    const auto path = dir.Write(folder + "/" + desc.title + ".vdd", data);
     if (withIndex)
-        dir.Write(folder + "/" + spec.title + ".vdx", index);
+        dir.Write(folder + "/" + desc.title + ".vdx", index);
     return path.string();
 }
 
 class DriveRecChannelTest : public ::testing::Test {
 protected:
-    void AddFiles(const std::vector<FileSpec>& specs) {
-        for (const auto& spec : specs)
-            ASSERT_TRUE(channel_.AddFile(WriteVideoPair(dir_, "ch2/normal", spec)));
+    void AddFiles(const std::vector<FileDesc>& descs) {
+        for (const auto& desc : descs)
+            ASSERT_TRUE(channel_.AddFile(WriteVideoPair(dir_, "ch2/normal", desc)));
         ASSERT_TRUE(channel_.OpenFile(0));
     }
     std::int64_t Ms(int second, int ms = 0) {

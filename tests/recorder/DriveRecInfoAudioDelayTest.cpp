@@ -10,7 +10,7 @@ namespace {
 class AudioDelayTest : public TimelineTest {
 protected:
     void SetUp() override {
-        auto event = EventSpec(0, {true, false, false, false});
+        auto event = EventDesc(0, {true, false, false, false});
         event.postSeconds = 8;
         Write({event});
         LoadEvent(VideoPath(0, 0));

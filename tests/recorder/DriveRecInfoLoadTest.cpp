@@ -9,7 +9,7 @@ namespace {
 using mkcard::Codec;
 
 TEST_F(TimelineTest, EventLoadTakesEveryChannelAndTheSoundOfTheRecording) {
-    Write({EventSpec(0)});
+    Write({EventDesc(0)});
     LoadEvent(VideoPath(0, 1));
     EXPECT_NE(loader_.LoadState(), kLoadStateFailed);
     EXPECT_EQ(recording_.m_nMode, kRecordingModeEvent);
@@ -25,8 +25,8 @@ TEST_F(TimelineTest, EventLoadTakesEveryChannelAndTheSoundOfTheRecording) {
 
 TEST_F(TimelineTest, CameraWithoutEventFileShowsTheNormalPicturesOfTheSpan) {
     // The rear camera recorded only continuously during the front camera's event.
-    Write({NormalSpec(0, 1, 20, {false, false, true, false}),
-           EventSpec(5, {true, false, false, false})});
+    Write({NormalDesc(0, 1, 20, {false, false, true, false}),
+           EventDesc(5, {true, false, false, false})});
     LoadEvent(VideoPath(1, 0));
     const auto& rear = recording_.m_arrChannels[2];
     ASSERT_EQ(rear.m_arrFiles.size(), 1u);
@@ -40,7 +40,7 @@ TEST_F(TimelineTest, CameraWithoutEventFileShowsTheNormalPicturesOfTheSpan) {
 }
 
 TEST_F(TimelineTest, FailedLoadsSetStateThreeAndPostOnce) {
-    Write({NormalSpec(0, 1, 5)});
+    Write({NormalDesc(0, 1, 5)});
     LoadEvent((dir_.Path() / "ch1/event/0000000099,2024_05_17_09_30_00.vdd").string());
     EXPECT_EQ(loader_.LoadState(), kLoadStateFailed);
 
@@ -54,9 +54,9 @@ TEST_F(TimelineTest, FailedLoadsSetStateThreeAndPostOnce) {
 }
 
 TEST_F(TimelineTest, NormalLoadJoinsTheRowsFilesAndMatchesOtherCamerasBySerial) {
-    auto group = NormalSpec(0, 3, 4);
+    auto group = NormalDesc(0, 3, 4);
     group.titleSkewSeconds = 3; // other cameras' titles carry later times
-    Write({group, NormalSpec(60, 1, 4)});
+    Write({group, NormalDesc(60, 1, 4)});
     LoadNormal(VideoPath(0, 0), 0);
     EXPECT_NE(loader_.LoadState(), kLoadStateFailed);
     EXPECT_EQ(recording_.m_nMode, kRecordingModeNormal);
@@ -77,7 +77,7 @@ TEST_F(TimelineTest, NormalLoadJoinsTheRowsFilesAndMatchesOtherCamerasBySerial) 
 }
 
 TEST_F(TimelineTest, KeyChannelOfNormalRecordingReportsFileChanges) {
-    auto group = NormalSpec(0, 2, 2);
+    auto group = NormalDesc(0, 2, 2);
     group.fps = 2;
     Write({group});
     LoadNormal(VideoPath(0, 1), 1);
@@ -92,7 +92,7 @@ TEST_F(TimelineTest, KeyChannelOfNormalRecordingReportsFileChanges) {
 }
 
 TEST_F(TimelineTest, EventMarkerLoadsTheNormalPicturesAroundItsTime) {
-    auto normal = NormalSpec(0, 1, 40);
+    auto normal = NormalDesc(0, 1, 40);
     normal.markers = {{20, 2, 0}};
     Write({normal});
     ASSERT_FALSE(card_.recordings[0].markers.empty());
@@ -110,7 +110,7 @@ TEST_F(TimelineTest, EventMarkerLoadsTheNormalPicturesAroundItsTime) {
 }
 
 TEST_F(TimelineTest, CancelStopsBetweenChannelsAndStillPostsOnce) {
-    Write({EventSpec(0)});
+    Write({EventDesc(0)});
     loader_.SetLoadState(kLoadStateCancel);
     LoadEvent(VideoPath(0, 0));
     EXPECT_EQ(loader_.LoadState(), kLoadStateCancel);
@@ -121,7 +121,7 @@ TEST_F(TimelineTest, CancelStopsBetweenChannelsAndStillPostsOnce) {
 }
 
 TEST_F(TimelineTest, ReloadEmptiesTheChannelsAndDestructionWaitsForTheThread) {
-    Write({EventSpec(0), EventSpec(20, {true, false, false, false})});
+    Write({EventDesc(0), EventDesc(20, {true, false, false, false})});
     LoadEvent(VideoPath(0, 0));
     CBasicLoadProgress second;
     ASSERT_TRUE(recording_.StartLoadEvent(VideoPath(1, 0), &second));
@@ -138,7 +138,7 @@ TEST_F(TimelineTest, ReloadEmptiesTheChannelsAndDestructionWaitsForTheThread) {
 }
 
 TEST_F(TimelineTest, JpegChannelsMakeVideoKindOne) {
-    auto event = EventSpec(0, {true, true, false, false});
+    auto event = EventDesc(0, {true, true, false, false});
     event.codec = Codec::Jpeg;
     Write({event});
     LoadEvent(VideoPath(0, 0));

@@ -14,7 +14,7 @@ std::vector<int> IntraIndexes(const CDriveRecChannel& channel) {
 }
 
 TEST_F(TimelineTest, GotoTimeTakesTheIntraPictureWithin500Ms) {
-    Write({EventSpec(0, {true, false, false, false})});
+    Write({EventDesc(0, {true, false, false, false})});
     LoadEvent(VideoPath(0, 0));
     const auto intra = IntraIndexes(recording_.m_arrChannels[0]);
     ASSERT_GE(intra.size(), 2u);
@@ -30,8 +30,8 @@ TEST_F(TimelineTest, GotoTimeTakesTheIntraPictureWithin500Ms) {
 }
 
 TEST_F(TimelineTest, GotoPastAChannelsEndLeavesItEmpty) {
-    Write({NormalSpec(0, 1, 3, {false, true, false, false}),
-           EventSpec(0, {true, false, false, false})});
+    Write({NormalDesc(0, 1, 3, {false, true, false, false}),
+           EventDesc(0, {true, false, false, false})});
     LoadEvent(VideoPath(1, 0));
     ASSERT_EQ(recording_.m_arrChannels[1].m_arrFiles.size(), 1u);
     ASSERT_TRUE(recording_.GotoTime(recording_.m_llEnd));
@@ -59,8 +59,8 @@ int PlayForward(CDriveRecInfo& recording, CBasicPlayStatus& status, int state, s
 
 TEST_F(TimelineTest, ChannelThatEndsEarlyIsClearedOnceTheClockPassesItsWindow) {
     // The key camera's event runs 4 s; the interior camera's normal file ends after 1 s of it.
-    auto event = EventSpec(4, {true, false, false, false});
-    Write({NormalSpec(0, 1, 5, {false, true, false, false}), event});
+    auto event = EventDesc(4, {true, false, false, false});
+    Write({NormalDesc(0, 1, 5, {false, true, false, false}), event});
     LoadEvent(VideoPath(1, 0));
     ASSERT_EQ(recording_.m_arrChannels[1].m_arrFiles.size(), 1u);
     ASSERT_TRUE(recording_.GotoTime(recording_.m_llBegin));
@@ -76,8 +76,8 @@ TEST_F(TimelineTest, ChannelThatEndsEarlyIsClearedOnceTheClockPassesItsWindow) {
 }
 
 TEST_F(TimelineTest, ChannelThatStartsLateIsShownFromItsFirstPicture) {
-    Write({EventSpec(0, {true, false, false, false}),
-           NormalSpec(3, 1, 5, {false, false, true, false})});
+    Write({EventDesc(0, {true, false, false, false}),
+           NormalDesc(3, 1, 5, {false, false, true, false})});
     // The event starts 2 s before the trigger at 0 + pre; the rear file starts later.
     LoadEvent(VideoPath(0, 0));
     ASSERT_EQ(recording_.m_arrChannels[2].m_arrFiles.size(), 1u);
@@ -96,7 +96,7 @@ TEST_F(TimelineTest, ChannelThatStartsLateIsShownFromItsFirstPicture) {
 }
 
 TEST_F(TimelineTest, StepNextStopsAtTheLastFrameAndStepPrevAtTheBegin) {
-    auto event = EventSpec(0, {true, true, false, false});
+    auto event = EventDesc(0, {true, true, false, false});
     event.fps = 2;
     Write({event});
     LoadEvent(VideoPath(0, 0));
@@ -122,7 +122,7 @@ TEST_F(TimelineTest, StepNextStopsAtTheLastFrameAndStepPrevAtTheBegin) {
 }
 
 TEST_F(TimelineTest, FastForwardRunsChannelsToTheirLastPictureAtTheEnd) {
-    Write({EventSpec(0)});
+    Write({EventDesc(0)});
     LoadEvent(VideoPath(0, 0));
     status_.SetPlayState(5);
     ASSERT_TRUE(recording_.GotoTime(recording_.m_llEnd - 600));
@@ -138,7 +138,7 @@ TEST_F(TimelineTest, FastForwardRunsChannelsToTheirLastPictureAtTheEnd) {
 }
 
 TEST_F(TimelineTest, ForwardPlayShowsTheEarliestMovedPictureAndWaitsForChannelsAhead) {
-    Write({EventSpec(0, {true, true, false, false})});
+    Write({EventDesc(0, {true, true, false, false})});
     LoadEvent(VideoPath(0, 0));
     status_.SetPlayState(6);
     ASSERT_TRUE(recording_.GotoTime(recording_.m_llBegin));
@@ -153,7 +153,7 @@ TEST_F(TimelineTest, ForwardPlayShowsTheEarliestMovedPictureAndWaitsForChannelsA
 }
 
 TEST_F(TimelineTest, ReversePlayRunsBackToTheBegin) {
-    Write({EventSpec(0, {true, false, true, false})});
+    Write({EventDesc(0, {true, false, true, false})});
     LoadEvent(VideoPath(0, 0));
     status_.SetPlayState(9);
     ASSERT_TRUE(recording_.GotoTime(recording_.m_llEnd));
@@ -170,9 +170,9 @@ TEST_F(TimelineTest, ReversePlayRunsBackToTheBegin) {
 }
 
 TEST_F(TimelineTest, ReverseLeavesAChannelWhosePicturesAreAllFarFromTheClock) {
-    auto event = EventSpec(6, {true, false, false, false});
+    auto event = EventDesc(6, {true, false, false, false});
     event.postSeconds = 8;
-    Write({NormalSpec(0, 1, 8, {false, true, false, false}), event});
+    Write({NormalDesc(0, 1, 8, {false, true, false, false}), event});
     LoadEvent(VideoPath(1, 0));
     ASSERT_TRUE(recording_.GotoTime(recording_.m_llEnd));
     auto& far = recording_.m_arrChannels[1];
@@ -188,7 +188,7 @@ TEST_F(TimelineTest, ReverseLeavesAChannelWhosePicturesAreAllFarFromTheClock) {
 // --- Sound --------------------------------------------------------------------------------
 
 TEST_F(TimelineTest, FeedAudioGivesTheSecondWithin999MsAndWaitsOrSeeksOtherwise) {
-    auto event = EventSpec(0, {true, false, false, false});
+    auto event = EventDesc(0, {true, false, false, false});
     event.postSeconds = 6;
     Write({event});
     LoadEvent(VideoPath(0, 0));
@@ -219,7 +219,7 @@ TEST_F(TimelineTest, FeedAudioGivesTheSecondWithin999MsAndWaitsOrSeeksOtherwise)
 }
 
 TEST_F(TimelineTest, FeedAudioWithLeadStaysInStepAfterACatchUp) {
-    auto event = EventSpec(0, {true, false, false, false});
+    auto event = EventDesc(0, {true, false, false, false});
     event.postSeconds = 8;
     Write({event});
     LoadEvent(VideoPath(0, 0));
@@ -236,7 +236,7 @@ TEST_F(TimelineTest, FeedAudioWithLeadStaysInStepAfterACatchUp) {
 }
 
 TEST_F(TimelineTest, MissingAudioGivesNoSamples) {
-    auto event = EventSpec(0, {true, false, false, false});
+    auto event = EventDesc(0, {true, false, false, false});
     event.audio = std::nullopt;
     Write({event});
     LoadEvent(VideoPath(0, 0));
@@ -248,10 +248,10 @@ TEST_F(TimelineTest, MissingAudioGivesNoSamples) {
 }
 
 TEST_F(TimelineTest, AudioThatStartsLateWaitsWithSilenceUntilTheClockReachesIt) {
-    auto event = EventSpec(0, {true, false, false, false});
+    auto event = EventDesc(0, {true, false, false, false});
     event.audio = std::nullopt;
     // The side camera's normal recording, with sound, starts 3 s into the event.
-    Write({event, NormalSpec(3, 1, 6, {false, false, false, true})});
+    Write({event, NormalDesc(3, 1, 6, {false, false, false, true})});
     LoadEvent(VideoPath(0, 0));
     ASSERT_EQ(recording_.m_audio.m_arrFiles.size(), 1u);
     const std::int64_t first =

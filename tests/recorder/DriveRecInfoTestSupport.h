@@ -47,37 +47,37 @@ public:
     std::vector<int> channels;
 };
 
-inline mkcard::RecordingSpec EventSpec(int start,
+inline mkcard::RecordingDesc EventDesc(int start,
                                        std::array<bool, 4> channels = {true, true, true, true}) {
-    mkcard::RecordingSpec spec;
-    spec.kind = mkcard::RecordingKind::Event;
-    spec.startSeconds = start;
-    spec.channels = channels;
-    spec.preSeconds = 2;
-    spec.postSeconds = 2;
-    return spec;
+    mkcard::RecordingDesc desc;
+    desc.kind = mkcard::RecordingKind::Event;
+    desc.startSeconds = start;
+    desc.channels = channels;
+    desc.preSeconds = 2;
+    desc.postSeconds = 2;
+    return desc;
 }
 
-inline mkcard::RecordingSpec NormalSpec(int start, int files, int seconds,
+inline mkcard::RecordingDesc NormalDesc(int start, int files, int seconds,
                                         std::array<bool, 4> channels = {true, true, true, true}) {
-    mkcard::RecordingSpec spec;
-    spec.kind = mkcard::RecordingKind::Normal;
-    spec.startSeconds = start;
-    spec.files = files;
-    spec.fileSeconds = seconds;
-    spec.channels = channels;
-    return spec;
+    mkcard::RecordingDesc desc;
+    desc.kind = mkcard::RecordingKind::Normal;
+    desc.startSeconds = start;
+    desc.files = files;
+    desc.fileSeconds = seconds;
+    desc.channels = channels;
+    return desc;
 }
 
 class TimelineTest : public ::testing::Test {
 protected:
     TimelineTest() { recording_.SetViews({&status_, &panes_, &notices_}); }
 
-    const mkcard::WrittenCard& Write(std::vector<mkcard::RecordingSpec> recordings) {
-        mkcard::CardSpec spec;
-        spec.recordings = std::move(recordings);
-        spec.autoLogs = false;
-        card_ = mkcard::WriteCard(spec, dir_.Path());
+    const mkcard::WrittenCard& Write(std::vector<mkcard::RecordingDesc> recordings) {
+        mkcard::CardDesc desc;
+        desc.recordings = std::move(recordings);
+        desc.autoLogs = false;
+        card_ = mkcard::WriteCard(desc, dir_.Path());
         EXPECT_TRUE(card_.Ok()) << card_.error;
         return card_;
     }

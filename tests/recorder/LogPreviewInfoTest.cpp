@@ -15,21 +15,21 @@ using namespace std::chrono_literals;
 
 class LogPreviewTest : public ::testing::Test {
 protected:
-    void Write(std::vector<mkcard::RecordingSpec> recordings) {
-        mkcard::CardSpec spec;
-        spec.recordings = std::move(recordings);
-        spec.autoLogs = false;
-        card_ = mkcard::WriteCard(spec, dir_.Path());
+    void Write(std::vector<mkcard::RecordingDesc> recordings) {
+        mkcard::CardDesc desc;
+        desc.recordings = std::move(recordings);
+        desc.autoLogs = false;
+        card_ = mkcard::WriteCard(desc, dir_.Path());
         ASSERT_TRUE(card_.Ok()) << card_.error;
     }
-    static mkcard::RecordingSpec Normal(int files, mkcard::Codec codec) {
-        mkcard::RecordingSpec spec;
-        spec.kind = mkcard::RecordingKind::Normal;
-        spec.files = files;
-        spec.fileSeconds = 3;
-        spec.codec = codec;
-        spec.audio = std::nullopt;
-        return spec;
+    static mkcard::RecordingDesc Normal(int files, mkcard::Codec codec) {
+        mkcard::RecordingDesc desc;
+        desc.kind = mkcard::RecordingKind::Normal;
+        desc.files = files;
+        desc.fileSeconds = 3;
+        desc.codec = codec;
+        desc.audio = std::nullopt;
+        return desc;
     }
 
     ScopedTimeZone zone_{"UTC"};

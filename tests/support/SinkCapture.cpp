@@ -126,8 +126,8 @@ bool SinkCapture::Start() {
 
 std::string SinkCapture::ConnectStream() {
     const pulse::PulseConnection::Lock lock(*connection_);
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, rate_, 1};
-    stream_ = pa_stream_new(connection_->Context(), "monitor capture", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, rate_, 1};
+    stream_ = pa_stream_new(connection_->Context(), "monitor capture", &format, nullptr);
     if (stream_ == nullptr)
         return "the server refused a capture stream";
     pa_stream_set_state_callback(stream_, OnStreamState, this);
@@ -138,7 +138,7 @@ std::string SinkCapture::ConnectStream() {
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.fragsize = static_cast<std::uint32_t>(
-        pa_usec_to_bytes(std::chrono::microseconds(kFragment).count(), &spec));
+        pa_usec_to_bytes(std::chrono::microseconds(kFragment).count(), &format));
     // Not monotonic: a corrected timing report may move the stream's time back; holding it
     // instead would keep a too long latency for as long as the error was.
     const auto flags =

@@ -6,7 +6,7 @@
 #include "tools/mkcard/LogFile.h"
 #include "tools/mkcard/Picture.h"
 #include "tools/mkcard/RecorderFiles.h"
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 #include "tools/mkcard/WallClock.h"
 
 #include "platform/ProfileStore.h"
@@ -383,48 +383,48 @@ TEST(MkcardPicture, CounterAndTimeAreDrawn) {
     EXPECT_EQ(a.Pixel(0, 0)[0], 0);            // dark box behind the text
 }
 
-TEST(MkcardSpecText, DirectivesAndErrors) {
-    CardSpec spec;
-    EXPECT_EQ(ApplySpecText("model 20\n# comment\nseed 9\n"
+TEST(MkcardDescText, DirectivesAndErrors) {
+    CardDesc desc;
+    EXPECT_EQ(ApplyDescText("model 20\n# comment\nseed 9\n"
                             "event pre=3 post=2 code=64 ext=4 codec=jpeg size=720x480 fps=2 "
                             "channels=13 audio=none skew=1\n"
                             "normal files=2 seconds=30 marker=40:32/2 marker=5:1\n"
                             "damage old-trailer video=1:3\ndamage short-data log=0 bytes=12\n",
-                            spec),
+                            desc),
               "");
-    EXPECT_EQ(spec.model, 20);
-    EXPECT_EQ(spec.seed, 9u);
-    ASSERT_EQ(spec.recordings.size(), 2u);
-    const RecordingSpec& event = spec.recordings[0];
+    EXPECT_EQ(desc.model, 20);
+    EXPECT_EQ(desc.seed, 9u);
+    ASSERT_EQ(desc.recordings.size(), 2u);
+    const RecordingDesc& event = desc.recordings[0];
     EXPECT_EQ(event.eventCode, 64);
     EXPECT_EQ(event.eventCodeEx, 4);
     EXPECT_EQ(event.codec, Codec::Jpeg);
     EXPECT_EQ(event.height, 480);
     EXPECT_EQ(event.channels, (std::array<bool, 4>{true, false, true, false}));
     EXPECT_FALSE(event.audio);
-    const RecordingSpec& normal = spec.recordings[1];
+    const RecordingDesc& normal = desc.recordings[1];
     ASSERT_EQ(normal.markers.size(), 2u);
     EXPECT_EQ(normal.markers[0].eventCodeEx, 2);
     EXPECT_EQ(normal.markers[1].offsetSeconds, 5);
-    ASSERT_EQ(spec.damage.size(), 2u);
-    EXPECT_EQ(spec.damage[0].channel, 2);
-    EXPECT_EQ(spec.damage[1].target, DamageTarget::Log);
-    EXPECT_EQ(spec.damage[1].bytes, 12);
+    ASSERT_EQ(desc.damage.size(), 2u);
+    EXPECT_EQ(desc.damage[0].channel, 2);
+    EXPECT_EQ(desc.damage[1].target, DamageTarget::Log);
+    EXPECT_EQ(desc.damage[1].bytes, 12);
 
-    CardSpec other;
-    EXPECT_EQ(ApplySpecText("seed 1\nevent fps=31\n", other).rfind("line 2:", 0), 0u);
-    EXPECT_NE(ApplySpecLine("model 25", other), "");
-    EXPECT_NE(ApplySpecLine("normal pre=3", other), ""); // an event option
-    EXPECT_NE(ApplySpecLine("damage index-missing", other), "");
-    EXPECT_NE(ApplySpecLine("damage melted video=0:1", other), "");
-    EXPECT_NE(ApplySpecLine("damage index-missing video=0", other), "");
-    EXPECT_NE(ApplySpecLine("start 2024-13-01 00:00:00", other), "");
+    CardDesc other;
+    EXPECT_EQ(ApplyDescText("seed 1\nevent fps=31\n", other).rfind("line 2:", 0), 0u);
+    EXPECT_NE(ApplyDescLine("model 25", other), "");
+    EXPECT_NE(ApplyDescLine("normal pre=3", other), ""); // an event option
+    EXPECT_NE(ApplyDescLine("damage index-missing", other), "");
+    EXPECT_NE(ApplyDescLine("damage melted video=0:1", other), "");
+    EXPECT_NE(ApplyDescLine("damage index-missing video=0", other), "");
+    EXPECT_NE(ApplyDescLine("start 2024-13-01 00:00:00", other), "");
 }
 
-TEST(MkcardSpecText, DemoCoversEveryRecordingKind) {
-    const CardSpec demo = DemoSpec();
+TEST(MkcardDescText, DemoCoversEveryRecordingKind) {
+    const CardDesc demo = DemoDesc();
     int events = 0, normalGroups = 0, extended = 0, jpeg = 0, tall = 0, markers = 0;
-    for (const RecordingSpec& r : demo.recordings) {
+    for (const RecordingDesc& r : demo.recordings) {
         (r.kind == RecordingKind::Event ? events : normalGroups)++;
         extended += r.eventCode == 32 || r.eventCode == 64;
         jpeg += r.codec == Codec::Jpeg;

@@ -2,7 +2,7 @@
 // written card read back through the viewer's channel and audio readers and decoders, where the
 // flash pictures and the clicks must lie at the listed recorder times.
 #include "tools/mkcard/CardWriter.h"
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 #include "tools/mkcard/SyncMarks.h"
 #include "tools/mkcard/WallClock.h"
 
@@ -94,20 +94,20 @@ TEST(MkcardSyncMarks, ClickStartsOnItsSampleAndTheRestIsQuiet) {
     EXPECT_EQ(untouched, std::vector<std::int16_t>(800, 8000));
 }
 
-TEST(MkcardSyncMarks, DescribedBySpecTextAndChecked) {
-    CardSpec spec;
-    EXPECT_EQ(ApplySpecText("event sync=2000\nnormal sync=0\nnormal\n", spec), "");
-    EXPECT_EQ(spec.recordings[0].syncMarkPeriodMs, 2000);
-    EXPECT_EQ(spec.recordings[1].syncMarkPeriodMs, 0);
-    AddSyncMarks(spec, 1000);
-    EXPECT_EQ(spec.recordings[0].syncMarkPeriodMs, 2000) << "an own period is kept";
-    EXPECT_EQ(spec.recordings[2].syncMarkPeriodMs, 1000);
+TEST(MkcardSyncMarks, DescribedByDescTextAndChecked) {
+    CardDesc desc;
+    EXPECT_EQ(ApplyDescText("event sync=2000\nnormal sync=0\nnormal\n", desc), "");
+    EXPECT_EQ(desc.recordings[0].syncMarkPeriodMs, 2000);
+    EXPECT_EQ(desc.recordings[1].syncMarkPeriodMs, 0);
+    AddSyncMarks(desc, 1000);
+    EXPECT_EQ(desc.recordings[0].syncMarkPeriodMs, 2000) << "an own period is kept";
+    EXPECT_EQ(desc.recordings[2].syncMarkPeriodMs, 1000);
     for (const char* bad : {"event sync=499", "event sync=600001", "event sync=x"})
-        EXPECT_NE(ApplySpecLine(bad, spec), "") << bad;
+        EXPECT_NE(ApplyDescLine(bad, desc), "") << bad;
 
     TempDir dir;
-    spec.recordings[0].syncMarkPeriodMs = 100;
-    EXPECT_FALSE(WriteCard(spec, dir.Path()).Ok());
+    desc.recordings[0].syncMarkPeriodMs = 100;
+    EXPECT_FALSE(WriteCard(desc, dir.Path()).Ok());
 }
 
 double MeanBrightness(const DecodedFrame& picture) {
@@ -143,17 +143,17 @@ class MkcardSyncCard : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = std::make_unique<TempDir>();
-        CardSpec spec;
+        CardDesc desc;
         // A short event in full-size pictures at 30 a second, and a normal group of two files
         // at 7 a second whose marks do not fall on whole seconds and cross the file change.
-        EXPECT_EQ(ApplySpecText("seed 3\n"
+        EXPECT_EQ(ApplyDescText("seed 3\n"
                                 "event pre=1 post=4 size=720x480 fps=30 channels=12 audio=tone "
                                 "sync=2000\n"
                                 "normal files=2 seconds=3 size=360x240 fps=7 channels=3 "
                                 "audio=voice sync=1500\n",
-                                spec),
+                                desc),
                   "");
-        card_ = std::make_unique<WrittenCard>(WriteCard(spec, dir_->Path()));
+        card_ = std::make_unique<WrittenCard>(WriteCard(desc, dir_->Path()));
         EXPECT_TRUE(card_->Ok()) << card_->error;
     }
     static void TearDownTestSuite() {

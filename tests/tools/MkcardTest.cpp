@@ -3,7 +3,7 @@
 // codecs, and every damage variant.
 #include "tools/mkcard/CardWriter.h"
 #include "tools/mkcard/Picture.h"
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 #include "tools/mkcard/WallClock.h"
 
 #include "codec/CodecJpg.h"
@@ -28,19 +28,19 @@ namespace fs = std::filesystem;
 using test::ReadFile;
 using test::TempDir;
 
-CardSpec SmallCard(std::string_view extra = {}) {
-    CardSpec spec;
+CardDesc SmallCard(std::string_view extra = {}) {
+    CardDesc desc;
     const std::string text =
         "seed 5\n"
         "event pre=2 post=2 code=32 ext=2 fps=3 channels=12 audio=voice skew=1\n"
         "normal files=2 seconds=4 fps=2 channels=1 marker=5:1\n" +
         std::string(extra);
-    EXPECT_EQ(ApplySpecText(text, spec), "");
-    return spec;
+    EXPECT_EQ(ApplyDescText(text, desc), "");
+    return desc;
 }
 
-WrittenCard Write(const CardSpec& spec, const TempDir& dir) {
-    WrittenCard card = WriteCard(spec, dir.Path());
+WrittenCard Write(const CardDesc& desc, const TempDir& dir) {
+    WrittenCard card = WriteCard(desc, dir.Path());
     EXPECT_TRUE(card.Ok()) << card.error;
     return card;
 }
@@ -53,9 +53,9 @@ TEST(MkcardCard, TreeFollowsTheModel) {
     for (int model : {20, 22}) {
         SCOPED_TRACE(model);
         TempDir dir;
-        CardSpec spec = SmallCard("memo channels=1234 size=360x240\n");
-        spec.model = model;
-        const WrittenCard card = Write(spec, dir);
+        CardDesc desc = SmallCard("memo channels=1234 size=360x240\n");
+        desc.model = model;
+        const WrittenCard card = Write(desc, dir);
         EXPECT_TRUE(IsRecorderFolder(dir.Str()));
         for (const fs::path& folder : CardFolders(model))
             EXPECT_TRUE(fs::is_directory(dir.Path() / folder)) << folder;
@@ -103,12 +103,12 @@ TEST(MkcardCard, FilesOfOneRecordingShareTheirSerial) {
 
 TEST(MkcardCard, SameSeedSameBytesOtherSeedOtherDrive) {
     TempDir first, second, third;
-    const CardSpec spec = SmallCard("memo size=360x240\n");
-    const WrittenCard a = Write(spec, first);
-    Write(spec, second);
-    CardSpec otherSpec = spec;
-    otherSpec.seed = 6;
-    const WrittenCard c = Write(otherSpec, third);
+    const CardDesc desc = SmallCard("memo size=360x240\n");
+    const WrittenCard a = Write(desc, first);
+    Write(desc, second);
+    CardDesc otherDesc = desc;
+    otherDesc.seed = 6;
+    const WrittenCard c = Write(otherDesc, third);
     int files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(first.Path())) {
         if (!entry.is_regular_file())
@@ -380,11 +380,11 @@ TEST_F(MkcardDamage, EntriesThatNameNothingAreReported) {
 
 TEST(MkcardCard, BadDescriptionsWriteNothing) {
     TempDir dir;
-    CardSpec spec = SmallCard();
-    spec.recordings[0].width = 640;
-    EXPECT_FALSE(WriteCard(spec, dir.Path() / "card").Ok());
+    CardDesc desc = SmallCard();
+    desc.recordings[0].width = 640;
+    EXPECT_FALSE(WriteCard(desc, dir.Path() / "card").Ok());
     EXPECT_FALSE(fs::exists(dir.Path() / "card"));
-    CardSpec threeChannels = SmallCard("event channels=4\n");
+    CardDesc threeChannels = SmallCard("event channels=4\n");
     threeChannels.model = 20;
     EXPECT_FALSE(WriteCard(threeChannels, dir.Path() / "card").Ok()) << "model 20 has no ch4";
 }

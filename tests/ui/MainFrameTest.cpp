@@ -194,16 +194,16 @@ TEST(MainFrame, VolumeShownOnThePanelAndFollowed) {
 class CardRemovalTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mkcard::CardSpec spec;
-        mkcard::RecordingSpec event;
+        mkcard::CardDesc desc;
+        mkcard::RecordingDesc event;
         event.kind = mkcard::RecordingKind::Event;
         event.fps = 4;
         event.preSeconds = 2;
         event.postSeconds = 2;
-        spec.recordings = {event};
-        spec.autoLogs = false;
-        spec.quality = 1;
-        written = mkcard::WriteCard(spec, cardDir.Path());
+        desc.recordings = {event};
+        desc.autoLogs = false;
+        desc.quality = 1;
+        written = mkcard::WriteCard(desc, cardDir.Path());
         ASSERT_TRUE(written.Ok()) << written.error;
         cardRoot = cardDir.Str();
         parts.mounts->Set(kRootMountLine + MountLine(17, cardRoot) +

@@ -30,7 +30,7 @@ bool HasChannel4(int model) {
 
 // One data file set of a recording, with its times resolved.
 struct PlannedRecording {
-    const RecordingSpec* spec = nullptr;
+    const RecordingDesc* desc = nullptr;
     RecordingKind kind = RecordingKind::Event;
     int group = 0;
     int fileInGroup = 0;
@@ -41,17 +41,17 @@ struct PlannedRecording {
 };
 
 struct PlannedMemo {
-    const MemoSpec* spec = nullptr;
+    const MemoDesc* desc = nullptr;
     std::int64_t startMs = 0;
     std::uint32_t serial = 0;
 };
 
-std::string CheckSpec(const CardSpec& spec) {
-    if (spec.model < 20 || spec.model > 24)
+std::string CheckDesc(const CardDesc& desc) {
+    if (desc.model < 20 || desc.model > 24)
         return "model code must be 20 to 24";
-    if (spec.quality < 1 || spec.quality > 6)
+    if (desc.quality < 1 || desc.quality > 6)
         return "quality must be 1 to 6";
-    for (const RecordingSpec& r : spec.recordings) {
+    for (const RecordingDesc& r : desc.recordings) {
         if (r.fps < 1 || r.fps > 30)
             return "frame rate must be 1 to 30";
         const bool knownSize = (r.width == 360 && (r.height == 240 || r.height == 288)) ||
@@ -65,11 +65,11 @@ std::string CheckSpec(const CardSpec& spec) {
         if (r.kind == RecordingKind::Normal &&
             (r.files < 1 || r.files > 120 || r.fileSeconds < 1 || r.fileSeconds > 600))
             return "normal groups need 1-120 files of 1-600 s";
-        const int channelCount = spec.model == 20 ? 3 : 4;
+        const int channelCount = desc.model == 20 ? 3 : 4;
         if (std::none_of(r.channels.begin(), r.channels.begin() + channelCount,
                          [](bool present) { return present; }))
             return "a recording needs at least one of the model's channels";
-        for (const MarkerSpec& marker : r.markers)
+        for (const MarkerDesc& marker : r.markers)
             if (r.kind != RecordingKind::Normal || marker.offsetSeconds < 0 ||
                 marker.offsetSeconds >= r.files * r.fileSeconds)
                 return "event markers belong inside a normal group";
@@ -77,11 +77,11 @@ std::string CheckSpec(const CardSpec& spec) {
             (r.syncMarkPeriodMs < kMinSyncPeriodMs || r.syncMarkPeriodMs > kMaxSyncPeriodMs))
             return "synchronisation marks need a period of 500 to 600000 ms";
     }
-    for (const MemoSpec& m : spec.memos)
+    for (const MemoDesc& m : desc.memos)
         if (m.audioSeconds < 1 || m.audioSeconds > 60 || m.width < 16 || m.width > 720 ||
             m.height < 16 || m.height > 576)
             return "memos need 1-60 s of sound and a picture of at most 720x576";
-    for (const LogSpec& l : spec.logs)
+    for (const LogDesc& l : desc.logs)
         if (l.durationSeconds < 1 || l.durationSeconds > 4000)
             return "logs hold 1-4000 samples";
     return {};
@@ -89,11 +89,11 @@ std::string CheckSpec(const CardSpec& spec) {
 
 // Resolves start times, splits normal groups into their files and numbers everything in the
 // order of time, as the recorder does.
-void Plan(const CardSpec& spec, std::int64_t cardStart, std::vector<PlannedRecording>& recordings,
+void Plan(const CardDesc& desc, std::int64_t cardStart, std::vector<PlannedRecording>& recordings,
           std::vector<PlannedMemo>& memos) {
     std::int64_t cursor = cardStart;
     int group = 0;
-    for (const RecordingSpec& r : spec.recordings) {
+    for (const RecordingDesc& r : desc.recordings) {
         const std::int64_t begin =
             r.startSeconds >= 0 ? cardStart + r.startSeconds * 1000LL : cursor;
         if (r.kind == RecordingKind::Event) {
@@ -113,7 +113,7 @@ void Plan(const CardSpec& spec, std::int64_t cardStart, std::vector<PlannedRecor
         }
         ++group;
     }
-    for (const MemoSpec& m : spec.memos) {
+    for (const MemoDesc& m : desc.memos) {
         const std::int64_t begin =
             m.startSeconds >= 0 ? cardStart + m.startSeconds * 1000LL : cursor;
         memos.push_back({&m, begin, 0});
@@ -127,7 +127,7 @@ void Plan(const CardSpec& spec, std::int64_t cardStart, std::vector<PlannedRecor
         order.emplace_back(m.startMs, &m.serial);
     std::stable_sort(order.begin(), order.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::uint32_t serial = spec.firstSerial;
+    std::uint32_t serial = desc.firstSerial;
     for (auto& [time, target] : order)
         *target = serial++;
 }
@@ -139,25 +139,25 @@ std::uint8_t PulseDivisor(int carPulseType) {
 
 class CardBuilder {
 public:
-    CardBuilder(const CardSpec& card, const fs::path& root)
-        : spec_(card), root_(root),
+    CardBuilder(const CardDesc& card, const fs::path& root)
+        : desc_(card), root_(root),
           cardStart_(card.startWallMs != 0 ? card.startWallMs : kDefaultStart),
           drive_(card.seed, cardStart_) {
         card_.root = root;
     }
 
     WrittenCard Build() {
-        card_.error = CheckSpec(spec_);
+        card_.error = CheckDesc(desc_);
         if (!card_.error.empty())
             return card_;
         if (!MakeFolders())
             return card_;
-        Plan(spec_, cardStart_, planned_, memos_);
+        Plan(desc_, cardStart_, planned_, memos_);
         for (const PlannedRecording& p : planned_) {
             if (p.kind == RecordingKind::Event)
-                drive_.AddEvent(p.triggerMs, p.spec->eventCode, p.spec->eventCodeEx);
+                drive_.AddEvent(p.triggerMs, p.desc->eventCode, p.desc->eventCodeEx);
             else if (p.fileInGroup == 0)
-                for (const MarkerSpec& marker : p.spec->markers)
+                for (const MarkerDesc& marker : p.desc->markers)
                     drive_.AddEvent(p.startMs + marker.offsetSeconds * 1000LL, marker.eventCode,
                                     marker.eventCodeEx);
         }
@@ -170,7 +170,7 @@ public:
         if (card_.Ok())
             WriteConfig();
         if (card_.Ok())
-            card_.error = ApplyDamage(spec_.damage, card_);
+            card_.error = ApplyDamage(desc_.damage, card_);
         return card_;
     }
 
@@ -183,7 +183,7 @@ private:
 
     bool MakeFolders() {
         std::error_code error;
-        for (const fs::path& folder : CardFolders(spec_.model)) {
+        for (const fs::path& folder : CardFolders(desc_.model)) {
             fs::create_directories(root_ / folder, error);
             if (error)
                 return Fail("cannot create " + (root_ / folder).string() + ": " + error.message());
@@ -192,7 +192,7 @@ private:
     }
 
     bool ChannelWanted(const std::array<bool, 4>& channels, int channel) const {
-        return channels[channel] && (channel < 3 || HasChannel4(spec_.model));
+        return channels[channel] && (channel < 3 || HasChannel4(desc_.model));
     }
 
     FrameFields FieldsAt(std::int64_t wallMs) const {
@@ -211,25 +211,25 @@ private:
         f.gpsB = static_cast<std::uint16_t>(std::lround(state.speedKmh));
         f.gpsC = static_cast<std::uint16_t>(std::lround(state.courseDeg) % 360);
         f.carSignal = state.carSignal;
-        f.speedRaw = SpeedToPulses(state.speedKmh, spec_.carPulseType);
+        f.speedRaw = SpeedToPulses(state.speedKmh, desc_.carPulseType);
         return f;
     }
 
     std::int64_t FrameTime(const PlannedRecording& p, int frame) const {
-        return FrameTimeMs(p.startMs, frame, p.spec->fps);
+        return FrameTimeMs(p.startMs, frame, p.desc->fps);
     }
 
     static int FrameCount(const PlannedRecording& p) {
-        return static_cast<int>((p.endMs - p.startMs) * p.spec->fps / 1000);
+        return static_cast<int>((p.endMs - p.startMs) * p.desc->fps / 1000);
     }
 
     // Where the group of a normal file starts; an event recording is a group of its own.
     static std::int64_t GroupStart(const PlannedRecording& p) {
-        return p.startMs - p.fileInGroup * p.spec->fileSeconds * 1000LL;
+        return p.startMs - p.fileInGroup * p.desc->fileSeconds * 1000LL;
     }
 
     void WriteRecording(int index, const PlannedRecording& p) {
-        const RecordingSpec& r = *p.spec;
+        const RecordingDesc& r = *p.desc;
         WrittenRecording written;
         written.kind = p.kind;
         written.serial = p.serial;
@@ -273,7 +273,7 @@ private:
 
     // Marks the event's own second in a normal recording's frames.
     void ApplyEventMarks(const PlannedRecording& p, FrameFields& f) const {
-        const RecordingSpec& r = *p.spec;
+        const RecordingDesc& r = *p.desc;
         if (p.kind == RecordingKind::Event) {
             f.phase = f.wallMs < p.triggerMs ? Phase::BeforeEvent : Phase::FromTrigger;
             f.eventCode = r.eventCode;
@@ -284,7 +284,7 @@ private:
         }
         f.phase = Phase::Normal;
         const std::int64_t groupStart = GroupStart(p);
-        for (const MarkerSpec& marker : r.markers) {
+        for (const MarkerDesc& marker : r.markers) {
             const std::int64_t at = groupStart + marker.offsetSeconds * 1000LL;
             if (f.wallMs >= at && f.wallMs < at + 1000) {
                 f.eventCode = marker.eventCode;
@@ -296,9 +296,9 @@ private:
 
     bool WriteVideo(int index, const PlannedRecording& p, const SyncMarks& marks,
                     WrittenChannel& out) {
-        const RecordingSpec& r = *p.spec;
-        const IndexForm form = IndexFormFor(spec_.damage, DamageTarget::Video, index, out.channel);
-        std::unique_ptr<PictureEncoder> encoder = MakePictureEncoder(r.codec, spec_.quality);
+        const RecordingDesc& r = *p.desc;
+        const IndexForm form = IndexFormFor(desc_.damage, DamageTarget::Video, index, out.channel);
+        std::unique_ptr<PictureEncoder> encoder = MakePictureEncoder(r.codec, desc_.quality);
         if (!encoder || !encoder->Start(r.width, r.height))
             return Fail(r.codec == Codec::Mpeg4 ? "the MPEG-4 encoder is not available"
                                                 : "the JPEG encoder is not available");
@@ -341,8 +341,8 @@ private:
         trailer.streamType = 1;
         trailer.codec = r.codec == Codec::Jpeg ? 1 : 2;
         trailer.recordCount = static_cast<std::uint32_t>(records.size());
-        trailer.drid = spec_.drid;
-        trailer.sdid = spec_.sdid;
+        trailer.drid = desc_.drid;
+        trailer.sdid = desc_.sdid;
         trailer.eventCodeEx = p.kind == RecordingKind::Event ? r.eventCodeEx : 0;
         if (!WriteIndexFile(out.index, records, trailer, form))
             return Fail("cannot write " + out.index.string());
@@ -351,13 +351,13 @@ private:
 
     // The running frame counter shown in the picture: counted across a normal group.
     int FrameNumber(const PlannedRecording& p, int frame) const {
-        return p.fileInGroup * p.spec->fileSeconds * p.spec->fps + frame;
+        return p.fileInGroup * p.desc->fileSeconds * p.desc->fps + frame;
     }
 
     bool WriteAudio(int index, const PlannedRecording& p, SoundKind kind, const SyncMarks& marks,
                     const std::string& kindFolder, WrittenRecording& written) {
-        const IndexForm form = IndexFormFor(spec_.damage, DamageTarget::Audio, index, 0);
-        const SoundSource sound(kind, spec_.seed);
+        const IndexForm form = IndexFormFor(desc_.damage, DamageTarget::Audio, index, 0);
+        const SoundSource sound(kind, desc_.seed);
         const fs::path folder = root_ / "audio" / kindFolder;
         WrittenAudio audio;
         audio.data = folder / (written.title + ".add");
@@ -378,13 +378,13 @@ private:
         if (!data.Close())
             return Fail("cannot write " + audio.data.string());
         TrailerFields trailer;
-        trailer.eventCode = p.kind == RecordingKind::Event ? p.spec->eventCode : 0;
+        trailer.eventCode = p.kind == RecordingKind::Event ? p.desc->eventCode : 0;
         trailer.streamType = 2;
         trailer.codec = 101;
         trailer.recordCount = static_cast<std::uint32_t>(records.size());
-        trailer.drid = spec_.drid;
-        trailer.sdid = spec_.sdid;
-        trailer.eventCodeEx = p.kind == RecordingKind::Event ? p.spec->eventCodeEx : 0;
+        trailer.drid = desc_.drid;
+        trailer.sdid = desc_.sdid;
+        trailer.eventCodeEx = p.kind == RecordingKind::Event ? p.desc->eventCodeEx : 0;
         if (!WriteIndexFile(audio.index, records, trailer, form))
             return Fail("cannot write " + audio.index.string());
         written.audio = std::move(audio);
@@ -418,17 +418,17 @@ private:
     // the event and the event's time. first is the group's first file in planned_.
     void WriteMarkers(int first, WrittenRecording& written) {
         const PlannedRecording& p = planned_[first];
-        for (const MarkerSpec& marker : p.spec->markers) {
+        for (const MarkerDesc& marker : p.desc->markers) {
             const std::int64_t at = p.startMs + marker.offsetSeconds * 1000LL;
-            const int file = marker.offsetSeconds / p.spec->fileSeconds;
+            const int file = marker.offsetSeconds / p.desc->fileSeconds;
             const std::string title = FileTitle(planned_[first + file].serial, at);
             for (int channel = 0; channel < 4; ++channel) {
-                if (!ChannelWanted(p.spec->channels, channel))
+                if (!ChannelWanted(p.desc->channels, channel))
                     continue;
                 const fs::path path =
                     root_ / ("ch" + std::to_string(channel + 1)) / "normal" / (title + ".edx");
                 const auto bytes = MakeEdx(static_cast<std::uint8_t>(channel), marker.eventCode,
-                                           p.spec->codec == Codec::Jpeg ? 1 : 2);
+                                           p.desc->codec == Codec::Jpeg ? 1 : 2);
                 if (!WriteFileBytes(path, bytes)) {
                     Fail("cannot write " + path.string());
                     return;
@@ -439,18 +439,18 @@ private:
     }
 
     void WriteMemo(const PlannedMemo& memo) {
-        const MemoSpec& m = *memo.spec;
-        const bool single = spec_.model == 20;
+        const MemoDesc& m = *memo.desc;
+        const bool single = desc_.model == 20;
         WrittenMemo written;
         written.serial = memo.serial;
         written.title = FileTitle(memo.serial, memo.startMs);
         written.audio = root_ / (single ? "memo" : "memoaudio") / (written.title + ".aud");
         std::vector<std::int16_t> pcm(static_cast<std::size_t>(m.audioSeconds) * kSampleRate);
-        SoundSource(m.sound, spec_.seed).Render((memo.startMs - cardStart_) * 8, pcm);
+        SoundSource(m.sound, desc_.seed).Render((memo.startMs - cardStart_) * 8, pcm);
         if (!WriteFileBytes(written.audio, MakeMemoAudio(EncodeALaw(pcm))))
             return static_cast<void>(Fail("cannot write " + written.audio.string()));
 
-        std::unique_ptr<PictureEncoder> encoder = MakePictureEncoder(Codec::Jpeg, spec_.quality);
+        std::unique_ptr<PictureEncoder> encoder = MakePictureEncoder(Codec::Jpeg, desc_.quality);
         if (!encoder || !encoder->Start(m.width, m.height))
             return static_cast<void>(Fail("the JPEG encoder is not available"));
         for (int channel = 0; channel < (single ? 1 : 4); ++channel) {
@@ -478,8 +478,8 @@ private:
     // The log runs: the card description's own, or one for every run of recordings with short gaps.
     std::vector<std::pair<std::int64_t, int>> LogRuns() const {
         std::vector<std::pair<std::int64_t, int>> runs;
-        if (!spec_.logs.empty() || !spec_.autoLogs) {
-            for (const LogSpec& log : spec_.logs)
+        if (!desc_.logs.empty() || !desc_.autoLogs) {
+            for (const LogDesc& log : desc_.logs)
                 runs.emplace_back(cardStart_ + log.startSeconds * 1000LL, log.durationSeconds);
             return runs;
         }
@@ -517,22 +517,22 @@ private:
     }
 
     void WriteLogs() {
-        std::uint32_t serial = spec_.firstSerial;
+        std::uint32_t serial = desc_.firstSerial;
         for (const auto& [begin, seconds] : LogRuns()) {
             WrittenLog log;
             log.startWallMs = begin;
             log.samples = seconds;
             log.path = root_ / "log" / (FileTitle(serial++, begin) + ".log");
-            std::string text = LogHeaderLine(3, spec_.drid, spec_.sdid);
+            std::string text = LogHeaderLine(3, desc_.drid, desc_.sdid);
             for (int second = 0; second < seconds; ++second) {
                 const std::int64_t at = begin + second * 1000LL;
-                const std::int64_t utc = at - spec_.utcOffsetMinutes * 60000LL;
+                const std::int64_t utc = at - desc_.utcOffsetMinutes * 60000LL;
                 const DriveState state = drive_.At(at);
                 text += RmcLine(utc, state);
                 text += GgaLine(utc, state);
-                text += GsvLines(state, spec_.seed + static_cast<std::uint64_t>(second / 60));
+                text += GsvLines(state, desc_.seed + static_cast<std::uint64_t>(second / 60));
                 text += MvdrlLine(second + 1, at, state,
-                                  SpeedToPulses(state.speedKmh, spec_.carPulseType),
+                                  SpeedToPulses(state.speedKmh, desc_.carPulseType),
                                   state.gpsValid ? 1 : 0);
             }
             if (!WriteFileBytes(log.path, text))
@@ -543,11 +543,11 @@ private:
 
     void WriteConfig() {
         SetIniValues values;
-        values.model = spec_.model;
+        values.model = desc_.model;
         values.channelInUse = {false, false, false, false};
         values.recordingMode = {3, 3, 3, 3};
         bool firstEvent = true, firstRecording = true;
-        for (const RecordingSpec& r : spec_.recordings) {
+        for (const RecordingDesc& r : desc_.recordings) {
             for (int channel = 0; channel < 4; ++channel) {
                 if (!ChannelWanted(r.channels, channel))
                     continue;
@@ -570,12 +570,12 @@ private:
             values.channelInUse[0] = true;
             values.recordingMode[0] = 1;
         }
-        values.carPulseType = spec_.carPulseType;
+        values.carPulseType = desc_.carPulseType;
         values.recordAudio =
-            std::any_of(spec_.recordings.begin(), spec_.recordings.end(),
-                        [](const RecordingSpec& r) { return r.audio.has_value(); });
+            std::any_of(desc_.recordings.begin(), desc_.recordings.end(),
+                        [](const RecordingDesc& r) { return r.audio.has_value(); });
         values.memoCameraMask = 0;
-        for (const MemoSpec& m : spec_.memos)
+        for (const MemoDesc& m : desc_.memos)
             for (int channel = 0; channel < 4; ++channel)
                 if (m.channels[channel])
                     values.memoCameraMask |= 1 << channel;
@@ -587,12 +587,12 @@ private:
         card_.versionIni = config / "version.ini";
         card_.sdidIni = config / "sdid.ini";
         if (!WriteFileBytes(card_.setIni, MakeSetIni(values)) ||
-            !WriteFileBytes(card_.versionIni, MakeVersionIni(spec_.version)) ||
-            !WriteFileBytes(card_.sdidIni, MakeSdidIni(spec_.sdid)))
+            !WriteFileBytes(card_.versionIni, MakeVersionIni(desc_.version)) ||
+            !WriteFileBytes(card_.sdidIni, MakeSdidIni(desc_.sdid)))
             Fail("cannot write the config files");
     }
 
-    const CardSpec& spec_;
+    const CardDesc& desc_;
     fs::path root_;
     std::int64_t cardStart_;
     DriveModel drive_;
@@ -620,8 +620,8 @@ std::uint16_t SpeedToPulses(double kmh, int carPulseType) {
     return static_cast<std::uint16_t>(std::clamp(std::lround(pulses), 0L, 65535L));
 }
 
-WrittenCard WriteCard(const CardSpec& spec, const fs::path& root) {
-    return CardBuilder(spec, root).Build();
+WrittenCard WriteCard(const CardDesc& desc, const fs::path& root) {
+    return CardBuilder(desc, root).Build();
 }
 
 } // namespace trevix::mkcard

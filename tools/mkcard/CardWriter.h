@@ -1,7 +1,7 @@
-// Writes a whole recorder card tree from a CardSpec, deterministically for its seed.
+// Writes a whole recorder card tree from a CardDesc, deterministically for its seed.
 #pragma once
 
-#include "tools/mkcard/CardSpec.h"
+#include "tools/mkcard/CardDesc.h"
 
 #include <filesystem>
 
@@ -10,7 +10,7 @@ namespace trevix::mkcard {
 // Creates the model's folder tree under root (which may exist) and writes every recording,
 // memo, log, the config files and then the damage list. On a failure the result's error says
 // what went wrong; what was written up to then stays.
-WrittenCard WriteCard(const CardSpec& spec, const std::filesystem::path& root);
+WrittenCard WriteCard(const CardDesc& desc, const std::filesystem::path& root);
 
 // The model's folders relative to the root, in the order the card initialisation creates them.
 std::vector<std::filesystem::path> CardFolders(int model);

@@ -7,9 +7,16 @@ namespace {
 
 class ProfileText {
 public:
-    void Section(std::string_view name) { text_ += "[" + std::string(name) + "]\r\n"; }
+    void Section(std::string_view name) {
+        text_ += '[';
+        text_ += name;
+        text_ += "]\r\n";
+    }
     void Key(std::string_view key, std::string_view value) {
-        text_ += std::string(key) + "=" + std::string(value) + "\r\n";
+        text_ += key;
+        text_ += '=';
+        text_ += value;
+        text_ += "\r\n";
     }
     void Key(std::string_view key, int value) { Key(key, std::to_string(value)); }
     // KEY1 ... KEYn with one value per camera.
@@ -105,10 +112,9 @@ std::string MakeVersionIni(std::string_view version) {
 }
 
 Bytes MakeSdidIni(std::string_view sdid) {
-    Bytes file = {0xEF, 0xBB, 0xBF};
-    Append(file, "sdid=");
-    Append(file, sdid.substr(0, 10));
-    return file;
+    // A UTF-8 byte order mark, then the key.
+    const std::string text = "\xEF\xBB\xBFsdid=" + std::string(sdid.substr(0, 10));
+    return Bytes(text.begin(), text.end());
 }
 
 } // namespace trevix::mkcard

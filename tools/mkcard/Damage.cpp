@@ -10,7 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Applies(const DamageSpec& d, DamageTarget target, int item, int channel) {
+bool Applies(const DamageDesc& d, DamageTarget target, int item, int channel) {
     return d.target == target && d.item == item &&
            (target != DamageTarget::Video || d.channel == channel);
 }
@@ -60,7 +60,7 @@ struct Target {
     std::uint64_t lastBlockSize = 0;
 };
 
-std::optional<Target> FindTarget(const DamageSpec& d, const WrittenCard& card) {
+std::optional<Target> FindTarget(const DamageDesc& d, const WrittenCard& card) {
     Target target;
     const auto item = static_cast<std::size_t>(d.item);
     if (d.item < 0)
@@ -114,10 +114,10 @@ std::optional<Target> FindTarget(const DamageSpec& d, const WrittenCard& card) {
 
 } // namespace
 
-IndexForm IndexFormFor(const std::vector<DamageSpec>& damage, DamageTarget target, int item,
+IndexForm IndexFormFor(const std::vector<DamageDesc>& damage, DamageTarget target, int item,
                        int channel) {
     IndexForm form;
-    for (const DamageSpec& d : damage) {
+    for (const DamageDesc& d : damage) {
         if (!Applies(d, target, item, channel))
             continue;
         switch (d.kind) {
@@ -169,8 +169,8 @@ bool WriteIndexFile(const fs::path& path, const std::vector<Bytes>& records,
     return WriteFileBytes(path, MakeIndexFile(records, trailer, form));
 }
 
-std::string ApplyDamage(const std::vector<DamageSpec>& damage, WrittenCard& card) {
-    for (const DamageSpec& d : damage) {
+std::string ApplyDamage(const std::vector<DamageDesc>& damage, WrittenCard& card) {
+    for (const DamageDesc& d : damage) {
         const std::optional<Target> target = FindTarget(d, card);
         if (!target)
             return "a damage entry names no written file";

@@ -4,7 +4,7 @@
 // files that cannot be read).
 #pragma once
 
-#include "tools/mkcard/CardSpec.h"
+#include "tools/mkcard/CardDesc.h"
 
 #include <filesystem>
 #include <string>
@@ -21,7 +21,7 @@ struct IndexForm {
 };
 
 // The index form the damage list asks for one index (channel is ignored for audio).
-IndexForm IndexFormFor(const std::vector<DamageSpec>& damage, DamageTarget target, int item,
+IndexForm IndexFormFor(const std::vector<DamageDesc>& damage, DamageTarget target, int item,
                        int channel);
 
 // An index file: the records (in form's record size), then the trailer. A damaged trailer has
@@ -36,6 +36,6 @@ bool WriteIndexFile(const std::filesystem::path& path, const std::vector<Bytes>&
 // it is listed by a folder walk like a file, but every open fails at once (even for root, which
 // mode bits would not stop, and without the risk of blocking that a FIFO has). Returns an error
 // text for a damage entry that names nothing written or does not fit its target.
-std::string ApplyDamage(const std::vector<DamageSpec>& damage, WrittenCard& card);
+std::string ApplyDamage(const std::vector<DamageDesc>& damage, WrittenCard& card);
 
 } // namespace trevix::mkcard

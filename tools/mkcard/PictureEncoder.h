@@ -3,7 +3,7 @@
 #pragma once
 
 #include "tools/mkcard/ByteWriter.h"
-#include "tools/mkcard/CardSpec.h"
+#include "tools/mkcard/CardDesc.h"
 #include "tools/mkcard/Picture.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 // mkcard: writes a realistic recorder card tree for tests and demonstrations.
 #include "tools/mkcard/CardWriter.h"
 #include "tools/mkcard/Picture.h"
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 #include "tools/mkcard/WallClock.h"
 
 #include <cstdio>
@@ -17,11 +17,11 @@ namespace {
 using namespace trevix::mkcard;
 
 constexpr const char* kUsage =
-    "usage: mkcard ROOT [--demo] [--sync-marks] [--spec FILE] [--add LINE]... [--model N]\n"
+    "usage: mkcard ROOT [--demo] [--sync-marks] [--desc FILE] [--add LINE]... [--model N]\n"
     "              [--seed S] [--start \"YYYY-MM-DD HH:MM:SS\"] [--list]\n"
-    "Writes a recorder card tree under ROOT. --demo starts from the demonstration card, --spec\n"
-    "reads a description file and --add applies one description line (see SpecText.h for the\n"
-    "directives: event, normal, memo, log, damage, ...). Without --demo, --spec or --add it\n"
+    "Writes a recorder card tree under ROOT. --demo starts from the demonstration card, --desc\n"
+    "reads a description file and --add applies one description line (see DescText.h for the\n"
+    "directives: event, normal, memo, log, damage, ...). Without --demo, --desc or --add it\n"
     "writes one event recording, two minutes of normal recording and a memo.\n"
     "--sync-marks puts a synchronisation mark every 2 s into every recording (all pictures\n"
     "flash, the sound clicks); alone it writes the synchronisation card: four cameras of\n"
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
             sync = true;
         } else if (arg == "--list") {
             list = true;
-        } else if (arg == "--spec" && hasValue) {
+        } else if (arg == "--desc" && hasValue) {
             bool ok = false;
             lines.push_back(ReadText(args[++i], ok));
             if (!ok) {
@@ -89,20 +89,20 @@ int main(int argc, char** argv) {
         }
     }
 
-    CardSpec spec = demo        ? DemoSpec()
-                    : described ? CardSpec{}
-                    : sync      ? SyncMarkSpec()
-                                : DefaultSpec();
+    CardDesc desc = demo        ? DemoDesc()
+                    : described ? CardDesc{}
+                    : sync      ? SyncMarkDesc()
+                                : DefaultDesc();
     for (const std::vector<std::string>* group : {&lines, &overrides})
         for (const std::string& text : *group)
-            if (const std::string error = ApplySpecText(text, spec); !error.empty()) {
+            if (const std::string error = ApplyDescText(text, desc); !error.empty()) {
                 std::fprintf(stderr, "mkcard: %s\n", error.c_str());
                 return 2;
             }
     if (sync)
-        AddSyncMarks(spec, kSyncPeriodMs);
+        AddSyncMarks(desc, kSyncPeriodMs);
 
-    const WrittenCard card = WriteCard(spec, root);
+    const WrittenCard card = WriteCard(desc, root);
     if (!card.Ok()) {
         std::fprintf(stderr, "mkcard: %s\n", card.error.c_str());
         return 1;

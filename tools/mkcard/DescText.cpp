@@ -1,4 +1,4 @@
-#include "tools/mkcard/SpecText.h"
+#include "tools/mkcard/DescText.h"
 
 #include "tools/mkcard/SyncMarks.h"
 #include "tools/mkcard/WallClock.h"
@@ -83,7 +83,7 @@ bool SplitOptions(const std::vector<std::string_view>& words, std::size_t from, 
     return true;
 }
 
-std::string RecordingOption(std::string_view key, std::string_view value, RecordingSpec& r) {
+std::string RecordingOption(std::string_view key, std::string_view value, RecordingDesc& r) {
     const auto bad = [&] {
         return "bad value for " + std::string(key) + ": " + std::string(value);
     };
@@ -140,7 +140,7 @@ std::string RecordingOption(std::string_view key, std::string_view value, Record
         if (key == "seconds")
             return ParseNumber(value, 1, 600, r.fileSeconds) ? "" : bad();
         if (key == "marker") {
-            MarkerSpec marker;
+            MarkerDesc marker;
             std::string_view offset, code, ext;
             if (!ParsePair(value, ':', offset, code))
                 return bad();
@@ -156,7 +156,7 @@ std::string RecordingOption(std::string_view key, std::string_view value, Record
     return "unknown option " + std::string(key);
 }
 
-std::string MemoOption(std::string_view key, std::string_view value, MemoSpec& m) {
+std::string MemoOption(std::string_view key, std::string_view value, MemoDesc& m) {
     const auto bad = [&] {
         return "bad value for " + std::string(key) + ": " + std::string(value);
     };
@@ -196,13 +196,13 @@ const std::map<std::string_view, DamageKind>& DamageKinds() {
     return kinds;
 }
 
-std::string DamageLine(const std::vector<std::string_view>& words, CardSpec& spec) {
+std::string DamageLine(const std::vector<std::string_view>& words, CardDesc& desc) {
     if (words.size() < 3)
         return "damage needs a kind and a target";
     const auto kind = DamageKinds().find(words[1]);
     if (kind == DamageKinds().end())
         return "unknown damage " + std::string(words[1]);
-    DamageSpec damage;
+    DamageDesc damage;
     damage.kind = kind->second;
     Options options;
     if (!SplitOptions(words, 2, options))
@@ -235,13 +235,13 @@ std::string DamageLine(const std::vector<std::string_view>& words, CardSpec& spe
     }
     if (!targeted)
         return "damage needs a target";
-    spec.damage.push_back(damage);
+    desc.damage.push_back(damage);
     return {};
 }
 
 } // namespace
 
-std::string ApplySpecLine(std::string_view line, CardSpec& spec) {
+std::string ApplyDescLine(std::string_view line, CardDesc& desc) {
     line = line.substr(0, line.find('#'));
     const std::vector<std::string_view> words = Words(line);
     if (words.empty())
@@ -251,9 +251,9 @@ std::string ApplySpecLine(std::string_view line, CardSpec& spec) {
     const auto bad = [&] { return "bad " + std::string(name) + " line"; };
 
     if (name == "model")
-        return ParseNumber(single(), 20, 24, spec.model) ? "" : bad();
+        return ParseNumber(single(), 20, 24, desc.model) ? "" : bad();
     if (name == "seed")
-        return ParseNumber(single(), 0, 0x7FFFFFFFFFFFFFFFLL, spec.seed) ? "" : bad();
+        return ParseNumber(single(), 0, 0x7FFFFFFFFFFFFFFFLL, desc.seed) ? "" : bad();
     if (name == "start") {
         if (words.size() != 3)
             return bad();
@@ -261,35 +261,35 @@ std::string ApplySpecLine(std::string_view line, CardSpec& spec) {
         const auto time = ParseWallTime(text);
         if (!time)
             return bad();
-        spec.startWallMs = *time;
+        desc.startWallMs = *time;
         return {};
     }
     if (name == "utc-offset")
-        return ParseNumber(single(), -720, 840, spec.utcOffsetMinutes) ? "" : bad();
+        return ParseNumber(single(), -720, 840, desc.utcOffsetMinutes) ? "" : bad();
     if (name == "carpulse")
-        return ParseNumber(single(), -1, 5, spec.carPulseType) ? "" : bad();
+        return ParseNumber(single(), -1, 5, desc.carPulseType) ? "" : bad();
     if (name == "serial")
-        return ParseNumber(single(), 0, 999999999, spec.firstSerial) ? "" : bad();
+        return ParseNumber(single(), 0, 999999999, desc.firstSerial) ? "" : bad();
     if (name == "quality")
-        return ParseNumber(single(), 1, 6, spec.quality) ? "" : bad();
+        return ParseNumber(single(), 1, 6, desc.quality) ? "" : bad();
     if (name == "drid" || name == "sdid" || name == "version") {
         if (words.size() != 2 || words[1].size() > 29)
             return bad();
-        (name == "drid" ? spec.drid : name == "sdid" ? spec.sdid : spec.version) = words[1];
+        (name == "drid" ? desc.drid : name == "sdid" ? desc.sdid : desc.version) = words[1];
         return {};
     }
     if (name == "logs") {
         if (single() == "auto")
-            spec.autoLogs = true;
+            desc.autoLogs = true;
         else if (single() == "none")
-            spec.autoLogs = false;
+            desc.autoLogs = false;
         else
             return bad();
-        spec.logs.clear();
+        desc.logs.clear();
         return {};
     }
     if (name == "log") {
-        LogSpec log;
+        LogDesc log;
         Options options;
         if (!SplitOptions(words, 1, options))
             return bad();
@@ -300,11 +300,11 @@ std::string ApplySpecLine(std::string_view line, CardSpec& spec) {
                 continue;
             return bad();
         }
-        spec.logs.push_back(log);
+        desc.logs.push_back(log);
         return {};
     }
     if (name == "event" || name == "normal") {
-        RecordingSpec r;
+        RecordingDesc r;
         r.kind = name == "event" ? RecordingKind::Event : RecordingKind::Normal;
         Options options;
         if (!SplitOptions(words, 1, options))
@@ -312,32 +312,32 @@ std::string ApplySpecLine(std::string_view line, CardSpec& spec) {
         for (const auto& [key, value] : options)
             if (std::string error = RecordingOption(key, value, r); !error.empty())
                 return error;
-        spec.recordings.push_back(std::move(r));
+        desc.recordings.push_back(std::move(r));
         return {};
     }
     if (name == "memo") {
-        MemoSpec m;
+        MemoDesc m;
         Options options;
         if (!SplitOptions(words, 1, options))
             return "options are key=value";
         for (const auto& [key, value] : options)
             if (std::string error = MemoOption(key, value, m); !error.empty())
                 return error;
-        spec.memos.push_back(m);
+        desc.memos.push_back(m);
         return {};
     }
     if (name == "damage")
-        return DamageLine(words, spec);
+        return DamageLine(words, desc);
     return "unknown directive " + std::string(name);
 }
 
-std::string ApplySpecText(std::string_view text, CardSpec& spec) {
+std::string ApplyDescText(std::string_view text, CardDesc& desc) {
     int number = 0;
     std::size_t position = 0;
     while (position <= text.size()) {
         const std::size_t end = std::min(text.find('\n', position), text.size());
         ++number;
-        if (std::string error = ApplySpecLine(text.substr(position, end - position), spec);
+        if (std::string error = ApplyDescLine(text.substr(position, end - position), desc);
             !error.empty())
             return "line " + std::to_string(number) + ": " + error;
         position = end + 1;
@@ -348,16 +348,16 @@ std::string ApplySpecText(std::string_view text, CardSpec& spec) {
 namespace {
 
 // A card of a built-in description, which is known to be valid.
-CardSpec BuiltInSpec(std::string_view text) {
-    CardSpec spec;
-    ApplySpecText(text, spec);
-    return spec;
+CardDesc BuiltInDesc(std::string_view text) {
+    CardDesc desc;
+    ApplyDescText(text, desc);
+    return desc;
 }
 
 } // namespace
 
-CardSpec DemoSpec() {
-    return BuiltInSpec(R"(
+CardDesc DemoDesc() {
+    return BuiltInDesc(R"(
         model 21
         seed 2024
         start 2024-05-17 09:30:00
@@ -374,8 +374,8 @@ CardSpec DemoSpec() {
     )");
 }
 
-CardSpec SyncMarkSpec() {
-    return BuiltInSpec(R"(
+CardDesc SyncMarkDesc() {
+    return BuiltInDesc(R"(
         model 21
         seed 2024
         start 2024-05-17 09:30:00
@@ -387,14 +387,14 @@ CardSpec SyncMarkSpec() {
     )");
 }
 
-void AddSyncMarks(CardSpec& spec, int periodMs) {
-    for (RecordingSpec& recording : spec.recordings)
+void AddSyncMarks(CardDesc& desc, int periodMs) {
+    for (RecordingDesc& recording : desc.recordings)
         if (recording.syncMarkPeriodMs == 0)
             recording.syncMarkPeriodMs = periodMs;
 }
 
-CardSpec DefaultSpec() {
-    return BuiltInSpec("event pre=5 post=5\nnormal files=2\nmemo\n");
+CardDesc DefaultDesc() {
+    return BuiltInDesc("event pre=5 post=5\nnormal files=2\nmemo\n");
 }
 
 } // namespace trevix::mkcard

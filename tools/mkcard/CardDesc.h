@@ -1,4 +1,4 @@
-// What a generated card holds (CardSpec) and what was written for it (WrittenCard).
+// What a generated card holds (CardDesc) and what was written for it (WrittenCard).
 #pragma once
 
 #include "tools/mkcard/RecorderFiles.h"
@@ -17,13 +17,13 @@ enum class RecordingKind { Event, Normal };
 enum class Codec { Mpeg4, Jpeg };
 
 // An event inside a normal recording: marked by .edx files and by the frames of its second.
-struct MarkerSpec {
+struct MarkerDesc {
     int offsetSeconds = 30; // from the start of the normal group
     std::uint8_t eventCode = 1;
     std::uint8_t eventCodeEx = 0;
 };
 
-struct RecordingSpec {
+struct RecordingDesc {
     RecordingKind kind = RecordingKind::Event;
     // Start relative to the card's start; negative places the recording 30 s after the end of
     // the previous one.
@@ -41,7 +41,7 @@ struct RecordingSpec {
     // Normal recordings: a group of consecutive files of fileSeconds each.
     int files = 1;
     int fileSeconds = 60;
-    std::vector<MarkerSpec> markers;
+    std::vector<MarkerDesc> markers;
     std::optional<SoundKind> audio = SoundKind::Tone;
     // The title of channel 2 (and further channels) stamped this many seconds later than that
     // of channel 1, as recorders sometimes do.
@@ -52,7 +52,7 @@ struct RecordingSpec {
     int syncMarkPeriodMs = 0;
 };
 
-struct MemoSpec {
+struct MemoDesc {
     int startSeconds = -1; // as for recordings
     // Cameras with a picture; a model-20 card keeps only channel 1's in its single folder.
     std::array<bool, 4> channels = {true, true, true, true};
@@ -62,7 +62,7 @@ struct MemoSpec {
     SoundKind sound = SoundKind::Voice;
 };
 
-struct LogSpec {
+struct LogDesc {
     int startSeconds = 0;
     int durationSeconds = 600; // one sample per second
 };
@@ -82,7 +82,7 @@ enum class DamageKind {
 
 enum class DamageTarget { Video, Audio, Log, MemoAudio, MemoPicture };
 
-struct DamageSpec {
+struct DamageDesc {
     DamageKind kind = DamageKind::IndexMissing;
     DamageTarget target = DamageTarget::Video;
     int item = 0;    // written recording (after normal groups are split into files), log or memo
@@ -90,7 +90,7 @@ struct DamageSpec {
     int bytes = -1;  // ShortData / ShortIndex length; -1 for the default
 };
 
-struct CardSpec {
+struct CardDesc {
     int model = 21;
     std::uint64_t seed = 1;
     std::int64_t startWallMs = 0; // 0: 2024-05-17 09:30:00
@@ -100,12 +100,12 @@ struct CardSpec {
     std::string version = "RX21_V1.04.08";
     int carPulseType = 2;
     std::uint32_t firstSerial = 1;
-    std::vector<RecordingSpec> recordings;
-    std::vector<MemoSpec> memos;
+    std::vector<RecordingDesc> recordings;
+    std::vector<MemoDesc> memos;
     // Empty with autoLogs: one log for every run of recordings that follow each other.
-    std::vector<LogSpec> logs;
+    std::vector<LogDesc> logs;
     bool autoLogs = true;
-    std::vector<DamageSpec> damage;
+    std::vector<DamageDesc> damage;
     int quality = 4; // picture quality 1 (coarse) ... 6 (fine)
 };
 
@@ -151,7 +151,7 @@ struct WrittenRecording {
     RecordingKind kind = RecordingKind::Event;
     std::uint32_t serial = 0;
     std::string title;
-    int group = 0;       // normal: which group (spec recording) the file belongs to
+    int group = 0;       // normal: which group (described recording) the file belongs to
     int fileInGroup = 0; // normal: its place in the group
     std::int64_t startWallMs = 0;
     std::int64_t endWallMs = 0;     // after the last frame

@@ -20,27 +20,27 @@
 // every file of a normal group counted on its own.
 #pragma once
 
-#include "tools/mkcard/CardSpec.h"
+#include "tools/mkcard/CardDesc.h"
 
 #include <string>
 #include <string_view>
 
 namespace trevix::mkcard {
 
-// Applies one directive to spec; returns an error text, empty on success.
-std::string ApplySpecLine(std::string_view line, CardSpec& spec);
+// Applies one directive to the description desc; returns an error text, empty on success.
+std::string ApplyDescLine(std::string_view line, CardDesc& desc);
 // Applies every line of text; the error names the line number.
-std::string ApplySpecText(std::string_view text, CardSpec& spec);
+std::string ApplyDescText(std::string_view text, CardDesc& desc);
 
 // A small but complete card: event recordings of several kinds, two groups of normal
 // recording with an event marker, memos and logs, all four channels.
-CardSpec DemoSpec();
+CardDesc DemoDesc();
 // The synchronisation card: four cameras of 720 x 480 MPEG-4 at 30 pictures a second with sound,
 // an event recording and a normal group of two files, with a mark every 2 s.
-CardSpec SyncMarkSpec();
+CardDesc SyncMarkDesc();
 // Marks every periodMs in each recording that has none yet.
-void AddSyncMarks(CardSpec& spec, int periodMs);
+void AddSyncMarks(CardDesc& desc, int periodMs);
 // What mkcard writes without a description: one event and a normal group of two files.
-CardSpec DefaultSpec();
+CardDesc DefaultDesc();
 
 } // namespace trevix::mkcard
