@@ -18,6 +18,9 @@ struct AudioFeedResult {
     std::size_t byteCount = 16000; // bytes per call (one second)
     // The decoded 16-bit samples (interleaved); empty when none came. Valid until the next call.
     std::span<const std::int16_t> samples;
+    // Samples dropped from the head of this second so that the sound starts at the time asked:
+    // the output plays that much less of its buffer.
+    std::size_t droppedSamples = 0;
 
     bool HasData() const { return !samples.empty(); }
 };

@@ -14,6 +14,12 @@ void CopySamples(std::span<const std::int16_t> samples, std::span<std::byte> buf
         std::memcpy(buffer.data(), samples.data(), bytes);
 }
 
+// The buffer without the samples the feed dropped from the head of its second.
+pulse::Fill WriteWithout(std::size_t droppedSamples, std::span<std::byte> buffer) {
+    const std::size_t dropped = droppedSamples * sizeof(std::int16_t);
+    return pulse::Fill::Write(buffer.size() - std::min(dropped, buffer.size()));
+}
+
 } // namespace
 
 RefillPlan PlanRefill(const AudioFeedResult& fed, const pulse::PcmFormat& open) {
@@ -60,7 +66,7 @@ pulse::Fill CAudioWaveOut::FeedSource::FillBuffer(pulse::FillStage stage,
     if (stage == pulse::FillStage::First && hasPending_) {
         hasPending_ = false;
         CopySamples(pending_, buffer);
-        return pulse::Fill::Write(buffer.size());
+        return WriteWithout(pendingDropped_, buffer);
     }
     if (feed_ == nullptr)
         return pulse::Fill::Write(buffer.size());
@@ -70,7 +76,7 @@ pulse::Fill CAudioWaveOut::FeedSource::FillBuffer(pulse::FillStage stage,
     switch (plan.action) {
     case RefillPlan::Action::Copy:
         CopySamples(fed.samples, buffer);
-        break;
+        return WriteWithout(fed.droppedSamples, buffer);
     case RefillPlan::Action::Silence:
         break;
     case RefillPlan::Action::Reopen:
@@ -81,6 +87,7 @@ pulse::Fill CAudioWaveOut::FeedSource::FillBuffer(pulse::FillStage stage,
         TRACE("Audio format change: %u Hz, %u ch, %zu bytes", plan.format.rate,
               plan.format.channels, plan.format.bufferBytes);
         pending_.assign(fed.samples.begin(), fed.samples.end());
+        pendingDropped_ = fed.droppedSamples;
         hasPending_ = true;
         return pulse::Fill::Reopen(plan.format);
     }

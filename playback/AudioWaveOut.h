@@ -66,6 +66,7 @@ private:
         IAudioFeed* feed_ = nullptr;
         // The second that asked for a reopen; it fills the first buffer of the new output.
         std::vector<std::int16_t> pending_;
+        std::size_t pendingDropped_ = 0;
         bool hasPending_ = false;
     };
 

@@ -192,7 +192,7 @@ void CDriveRecInfo::ResetChannels() {
     {
         const std::lock_guard lock(m_audioMutex);
         m_audio.Clear();
-        m_audioDelay.Restart(0);
+        m_audioAlignment.Restart();
         m_llLastFedAudio.reset();
     }
     for (auto& decoder : m_decoders)
@@ -939,36 +939,35 @@ bool CDriveRecInfo::StepBackwardTo(std::int64_t positionMs) {
 // ---------------------------------------------------------------------------------------------
 // Sound
 
-void CDriveRecInfo::AudioDelayLine::Restart(std::size_t delaySamples) {
-    m_pending.assign(delaySamples, 0);
+void CDriveRecInfo::AudioAlignment::Restart() {
+    m_pending = true;
+    m_drop = 0;
+    m_carry.clear();
 }
 
-std::span<const std::int16_t>
-CDriveRecInfo::AudioDelayLine::Delay(std::span<const std::int16_t> second) {
-    m_pending.insert(m_pending.end(), second.begin(), second.end());
-    const auto handedOut = static_cast<std::ptrdiff_t>(second.size());
-    m_out.assign(m_pending.begin(), m_pending.begin() + handedOut);
-    m_pending.erase(m_pending.begin(), m_pending.begin() + handedOut);
-    return m_out;
+void CDriveRecInfo::AudioAlignment::Start(std::int64_t shiftSamples) {
+    m_pending = false;
+    m_carry.assign(static_cast<std::size_t>(std::max<std::int64_t>(shiftSamples, 0)), 0);
+    m_drop = static_cast<std::size_t>(std::max<std::int64_t>(-shiftSamples, 0));
 }
 
-void CDriveRecInfo::RestartAudioDelay(std::int64_t blockMs, std::int64_t timeMs) {
-    constexpr std::int64_t kSamplesPerMs = 8;
-    constexpr auto kMaxDelay = static_cast<std::int64_t>(kAudioSecondBytes) - 1;
-    const std::int64_t samples =
-        std::clamp((timeMs - blockMs) * kSamplesPerMs, std::int64_t{0}, kMaxDelay);
-    m_audioDelay.Restart(static_cast<std::size_t>(samples));
+CDriveRecInfo::AudioAlignment::Aligned
+CDriveRecInfo::AudioAlignment::Align(std::span<const std::int16_t> second) {
+    m_carry.insert(m_carry.end(), second.begin(), second.end());
+    const std::size_t dropped = std::min(m_drop, second.size());
+    m_drop = 0;
+    const auto handedOut = static_cast<std::ptrdiff_t>(second.size() - dropped);
+    const auto begin = m_carry.begin() + static_cast<std::ptrdiff_t>(dropped);
+    m_out.assign(begin, begin + handedOut);
+    m_carry.erase(m_carry.begin(), begin + handedOut);
+    return {m_out, dropped};
 }
 
 bool CDriveRecInfo::SeekAudio(std::int64_t timeMs) {
     const std::lock_guard lock(m_audioMutex);
-    if (m_audio.SeekTo(timeMs)) {
-        const CInfoAdxFile& file = m_audio.m_arrFiles[static_cast<std::size_t>(m_audio.m_nCurFile)];
-        const FRAMEINFOAUDIO* block = file.GetFrameInfo(-1);
-        RestartAudioDelay(block != nullptr ? ToRecorderMs(block->stTime) : timeMs, timeMs);
+    m_audioAlignment.Restart();
+    if (m_audio.SeekTo(timeMs))
         return true;
-    }
-    m_audioDelay.Restart(0);
     // Before the first block: the sound starts later and waits for the pictures there.
     for (int f = 0; f < static_cast<int>(m_audio.m_arrFiles.size()); ++f)
         if (m_audio.m_arrFiles[static_cast<std::size_t>(f)].m_nFrameCount > 0 &&
@@ -987,14 +986,24 @@ std::optional<std::int64_t> CDriveRecInfo::LastFedAudioTime() const {
     return m_llLastFedAudio;
 }
 
-std::optional<AudioFeedResult> CDriveRecInfo::ReadAudioSecond(AudioFeedResult result) {
+std::optional<AudioFeedResult> CDriveRecInfo::ReadAudioSecond(AudioFeedResult result,
+                                                              std::int64_t askedMs) {
     const CInfoAdxFile& file = m_audio.m_arrFiles[static_cast<std::size_t>(m_audio.m_nCurFile)];
     const std::int64_t blockMs = ToRecorderMs(file.GetFrameInfo(-1)->stTime);
     const auto alaw = m_audio.ReadSecond(m_audio.m_nCurFile, -1);
     if (alaw.empty())
         return std::nullopt;
     m_llLastFedAudio = blockMs;
-    result.samples = m_audioDelay.Delay(m_g711.DecodeALaw(alaw));
+    if (m_audioAlignment.Pending()) {
+        // Less than one second either way: the in-step rule keeps the block that close.
+        constexpr std::int64_t kSamplesPerMs = 8;
+        constexpr auto kMaxShift = static_cast<std::int64_t>(kAudioSecondBytes) - 1;
+        m_audioAlignment.Start(
+            std::clamp((blockMs - askedMs) * kSamplesPerMs, -kMaxShift, kMaxShift));
+    }
+    const auto aligned = m_audioAlignment.Align(m_g711.DecodeALaw(alaw));
+    result.samples = aligned.samples;
+    result.droppedSamples = aligned.dropped;
     return result;
 }
 
@@ -1023,7 +1032,7 @@ AudioFeedResult CDriveRecInfo::FeedAudio(int leadSeconds) {
     const std::int64_t shown = ShownTime();
     const std::int64_t gap = shown - (*blockMs - leadMs);
     if (AbsDiff(gap, 0) <= kAudioInStepMs)
-        return ReadAudioSecond(result).value_or(result);
+        return ReadAudioSecond(result, shown + leadMs).value_or(result);
     if (gap < 0) {
         TRACE("Audio fast Gap : %d", static_cast<int>(gap));
         return result;
@@ -1035,10 +1044,10 @@ AudioFeedResult CDriveRecInfo::FeedAudio(int leadSeconds) {
     const auto seekedMs = currentBlockMs();
     if (!seekedMs)
         return result;
-    RestartAudioDelay(*seekedMs, shown + leadMs);
+    m_audioAlignment.Restart();
     if (AbsDiff(shown, *seekedMs - leadMs) > kAudioInStepMs)
         return result;
-    return ReadAudioSecond(result).value_or(result);
+    return ReadAudioSecond(result, shown + leadMs).value_or(result);
 }
 
 } // namespace trevix

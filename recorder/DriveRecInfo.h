@@ -164,22 +164,31 @@ private:
     ChannelDecoder& DecoderOf(int channel);
     PictureOptions OptionsFor(int channel) const;
 
-    std::optional<AudioFeedResult> ReadAudioSecond(AudioFeedResult result);
-    // Starts a new delay of the sound stream: the samples between the start of the block a
-    // seek found and the time it was asked for.
-    void RestartAudioDelay(std::int64_t blockMs, std::int64_t timeMs);
+    // Reads the second at the track's position for a time asked; the first read after a seek
+    // is lined up with that time.
+    std::optional<AudioFeedResult> ReadAudioSecond(AudioFeedResult result, std::int64_t askedMs);
 
-    // Delays a stream of equal-sized seconds by a fixed number of samples: each second handed
-    // out is the carry of the previous one followed by the head of the new one, so the output
-    // keeps its one-second buffers and the sound starts at the asked time.
-    class AudioDelayLine {
+    // Lines the sound up with the time it is asked for after each seek: a block that starts
+    // after that time is preceded by the silence between them, its tail carried into the next
+    // seconds, so the output keeps its one-second buffers; of a block that starts before that
+    // time, the samples before it are dropped and that second plays shorter.
+    class AudioAlignment {
     public:
-        // Drops the carry; the next second starts with delaySamples of silence.
-        void Restart(std::size_t delaySamples);
-        std::span<const std::int16_t> Delay(std::span<const std::int16_t> second);
+        // Drops the carry; the next second read is lined up again.
+        void Restart();
+        bool Pending() const { return m_pending; }
+        // shiftSamples > 0 delays the stream by that many samples, < 0 drops that many.
+        void Start(std::int64_t shiftSamples);
+        struct Aligned {
+            std::span<const std::int16_t> samples;
+            std::size_t dropped = 0; // the second is this many samples shorter
+        };
+        Aligned Align(std::span<const std::int16_t> second);
 
     private:
-        std::vector<std::int16_t> m_pending; // the carry, then the second being handed out
+        bool m_pending = true;
+        std::size_t m_drop = 0;
+        std::vector<std::int16_t> m_carry; // the carry, then the second being handed out
         std::vector<std::int16_t> m_out;
     };
 
@@ -208,7 +217,7 @@ private:
 
     mutable std::mutex m_audioMutex; // the sound thread and the seeking thread share the track
     CG711Decoder m_g711;
-    AudioDelayLine m_audioDelay;
+    AudioAlignment m_audioAlignment;
     std::optional<std::int64_t> m_llLastFedAudio;
 };
 
