@@ -8,8 +8,8 @@
 //
 //   trevix-playmeasure [--seconds S] [--path auto|plain|gl] [--sync MS] [--resume-after MS]
 //
-// --path auto takes the path the viewer chooses by itself, plain forces the plain path, gl the
-// OpenGL path even on a software renderer.
+// --path auto takes the path the viewer chooses by itself, plain forces the plain path, gl
+// insists on the OpenGL path (and fails where the display has none).
 // --resume-after plays that long first and pauses, so that the measured run resumes inside
 // the recording.
 #include "app/ViewerConfig.h"
@@ -46,7 +46,7 @@ namespace fs = std::filesystem;
 struct Options {
     int seconds = 10;
     bool plainPath = false;
-    bool softwareGl = false;
+    bool openGlPath = false;
     int syncMs = 2000;
     int resumeAfterMs = 0;
 };
@@ -65,7 +65,7 @@ std::optional<Options> ParseOptions(const QStringList& arguments) {
             options.resumeAfterMs = value.toInt();
         else if (name == "--path" && (value == "auto" || value == "plain" || value == "gl")) {
             options.plainPath = value == "plain";
-            options.softwareGl = value == "gl";
+            options.openGlPath = value == "gl";
         } else
             return std::nullopt;
         ++i;
@@ -207,7 +207,6 @@ QJsonObject ToJson(const RunResult& run, const Options& options) {
         {"window", "main frame with its real panel"},
         {"display_path", run.accelerated ? "opengl" : "plain"},
         {"forced_plain", options.plainPath},
-        {"software_gl_allowed", options.softwareGl},
         {"cpu_level", run.cpuLevel},
         {"plain_min_display_interval_ms", run.minIntervalMs},
         {"seconds", run.seconds},
@@ -237,8 +236,8 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
-    if (options->softwareGl)
-        ::setenv(kAllowSoftwareOpenGl, "1", 1);
+    if (options->openGlPath && !OpenGlPanesAvailable())
+        return Fail("the display offers no OpenGL context for the panes");
     QTemporaryDir temp;
     if (!temp.isValid())
         return Fail("no temporary folder");

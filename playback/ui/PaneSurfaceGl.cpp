@@ -4,6 +4,8 @@
 #include "codec/PictureBlock.h"
 #include "playback/ui/PaneVideo.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLPixelTransferOptions>
@@ -13,7 +15,6 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -34,67 +35,41 @@ void KeepDisplayDriversLoaded() {
         nullptr);
 }
 
-// What the probe found: a context with large enough textures, and whether its renderer is a
-// software rasteriser rather than graphics hardware.
-struct OpenGlProbe {
-    bool available = false;
-    bool software = false;
-};
-
-bool IsSoftwareRenderer(const char* renderer) {
-    if (renderer == nullptr)
-        return true;
-    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"})
-        if (std::strstr(renderer, name) != nullptr)
-            return true;
-    return false;
-}
-
-OpenGlProbe ProbeOpenGl() {
+bool ProbeOpenGl() {
     QOpenGLContext context;
     if (!context.create())
-        return {};
+        return false;
     QOffscreenSurface surface;
     surface.setFormat(context.format());
     surface.create();
     if (!surface.isValid() || !context.makeCurrent(&surface))
-        return {};
+        return false;
     GLint maxTexture = 0;
     context.functions()->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
     const char* renderer =
         reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
-    OpenGlProbe probe;
-    probe.software = IsSoftwareRenderer(renderer);
-    probe.available = maxTexture >= kMaxPictureWidth && maxTexture >= kMaxPictureHeight;
     TRACE("OpenGL panes: renderer %s, max texture %d", renderer != nullptr ? renderer : "?",
           static_cast<int>(maxTexture));
     context.doneCurrent();
     KeepDisplayDriversLoaded();
-    return probe;
-}
-
-const OpenGlProbe& Probed() {
-    static std::once_flag probed;
-    static OpenGlProbe probe;
-    std::call_once(probed, [] { probe = ProbeOpenGl(); });
-    return probe;
+    return maxTexture >= kMaxPictureWidth && maxTexture >= kMaxPictureHeight;
 }
 
 } // namespace
 
 bool OpenGlPanesAvailable() {
-    return Probed().available;
+    static std::once_flag probed;
+    static bool available = false;
+    std::call_once(probed, [] { available = ProbeOpenGl(); });
+    return available;
 }
 
-bool OpenGlPanesAccelerated() {
-    const OpenGlProbe& probe = Probed();
-    const char* allowSoftware = std::getenv(kAllowSoftwareOpenGl);
-    return probe.available &&
-           (!probe.software || (allowSoftware != nullptr && std::strcmp(allowSoftware, "1") == 0));
-}
-
-CPaneSurfaceGl::CPaneSurfaceGl(CPaneVideo& pane) : QOpenGLWidget(&pane), pane_(pane) {
-    setAttribute(Qt::WA_TransparentForMouseEvents); // the pane takes the mouse
+CPaneSurfaceGl::CPaneSurfaceGl(CPaneVideo& pane)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), pane_(pane) {
+    // Several panes swap one after another in one step: none may wait for the screen's refresh.
+    QSurfaceFormat format = requestedFormat();
+    format.setSwapInterval(0);
+    setFormat(format);
 }
 
 CPaneSurfaceGl::~CPaneSurfaceGl() {
@@ -119,9 +94,25 @@ void CPaneSurfaceGl::ReleaseGl() {
 void CPaneSurfaceGl::initializeGL() {
     initializeOpenGLFunctions();
     blitter_.create();
-    // The context goes when the widget moves to another window; its resources go first.
+    // Should the context go before the window, its resources go first.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &CPaneSurfaceGl::ReleaseGl,
             Qt::DirectConnection);
+}
+
+bool CPaneSurfaceGl::event(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return QOpenGLWindow::event(event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // A double click is a second press for the pane, as widgets take it by default.
+    const QEvent::Type paneType =
+        type == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : type;
+    const QPointF local = mouse->position() + QPointF(CPaneVideo::kBorder, CPaneVideo::kBorder);
+    QMouseEvent forwarded(paneType, local, local, mouse->globalPosition(), mouse->button(),
+                          mouse->buttons(), mouse->modifiers(), mouse->pointingDevice());
+    QCoreApplication::sendEvent(&pane_, &forwarded);
+    return true;
 }
 
 void CPaneSurfaceGl::Upload(const QImage& picture, std::uint64_t serial) {

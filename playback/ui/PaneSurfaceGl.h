@@ -1,11 +1,13 @@
 // The OpenGL display path of a video pane: the pane's picture as a texture stretched over the
 // pane's client area by the graphics hardware (or Mesa's software renderer), with the
-// on-screen display painted over it.
+// on-screen display painted over it. The surface is a native window of its own inside the
+// pane, so each picture goes to the screen by itself: an OpenGL widget would have the whole
+// main window composed again for every picture of every pane.
 #pragma once
 
 #include <QOpenGLFunctions>
 #include <QOpenGLTextureBlitter>
-#include <QOpenGLWidget>
+#include <QOpenGLWindow>
 
 #include <cstdint>
 #include <memory>
@@ -17,16 +19,10 @@ namespace trevix {
 class CPaneVideo;
 
 // Whether an OpenGL context with textures large enough for the recorder's pictures can be made
-// on this display (probed once).
+// on this display (probed once), by graphics hardware or a software renderer.
 bool OpenGlPanesAvailable();
-// Whether the panes take the OpenGL path by themselves: a context is available and the
-// graphics hardware stretches the pictures. A software rasteriser stretches on the processor at
-// several times the plain path's cost, so it counts only when the environment variable below is
-// "1" (tests and measurements of that path on machines without graphics hardware).
-inline constexpr const char* kAllowSoftwareOpenGl = "TREVIX_SOFTWARE_GL";
-bool OpenGlPanesAccelerated();
 
-class CPaneSurfaceGl final : public QOpenGLWidget, protected QOpenGLFunctions {
+class CPaneSurfaceGl final : public QOpenGLWindow, protected QOpenGLFunctions {
     Q_OBJECT
 public:
     explicit CPaneSurfaceGl(CPaneVideo& pane);
@@ -37,6 +33,8 @@ public:
 protected:
     void initializeGL() override;
     void paintGL() override;
+    // The pane handles the mouse: presses, moves and releases go to it in its coordinates.
+    bool event(QEvent* event) override;
 
 private:
     void ReleaseGl();

@@ -4,6 +4,7 @@
 #include "playback/ui/PaneSurfaceGl.h"
 #include "playback/ui/WndPanePanel.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
@@ -33,9 +34,13 @@ CPaneVideo::CPaneVideo(int index, CWndPanePanel& panel, bool accelerated)
     setAttribute(Qt::WA_OpaquePaintEvent);
     status_.frame = EmptyPaneFrame(index);
     if (accelerated) {
+        // The surface's native window must not make the pane's sibling widgets native too.
+        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
         auto surface = std::make_unique<CPaneSurfaceGl>(*this);
-        surface->setGeometry(ClientRect());
-        surface_ = surface.release(); // owned by the pane from here on
+        surface_ = surface.get();
+        // The host widget owns the surface's window from here on; the pane owns the host.
+        surfaceHost_ = QWidget::createWindowContainer(surface.release(), this);
+        surfaceHost_->setGeometry(ClientRect());
     }
 }
 
@@ -108,8 +113,8 @@ void CPaneVideo::SetFrame(std::uint8_t eventCodeEx, std::uint8_t phase, const Pa
 
 void CPaneVideo::DrawNowOrPost() {
     if (OnUiThread(*this)) {
-        // An OpenGL surface is only marked: each of its drawings composes the whole window
-        // again, so the panes given pictures in one step are drawn in one composition.
+        // An OpenGL surface is only marked: it draws with the window system's next update,
+        // without holding up the step that gave the picture.
         if (surface_ != nullptr && DrawsAccelerated())
             surface_->update();
         else
@@ -180,7 +185,7 @@ void CPaneVideo::SetAcceleratedActive(bool active) {
     if (surface_ == nullptr)
         return;
     acceleratedActive_.store(active);
-    surface_->setVisible(active);
+    surfaceHost_->setVisible(active);
     update();
 }
 
@@ -256,8 +261,8 @@ void CPaneVideo::paintEvent(QPaintEvent*) {
 
 void CPaneVideo::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (surface_ != nullptr)
-        surface_->setGeometry(ClientRect());
+    if (surfaceHost_ != nullptr)
+        surfaceHost_->setGeometry(ClientRect());
 }
 
 void CPaneVideo::mousePressEvent(QMouseEvent* event) {

@@ -89,7 +89,8 @@ private:
 
     const int index_;
     CWndPanePanel& panel_;
-    CPaneSurfaceGl* surface_ = nullptr; // child of the pane; null on the plain path
+    CPaneSurfaceGl* surface_ = nullptr; // the OpenGL surface; null on the plain path
+    QWidget* surfaceHost_ = nullptr;    // the child of the pane that holds the surface
 
     mutable std::mutex mutex_;
     QImage image_; // Format_BGR888, width x height of the last picture

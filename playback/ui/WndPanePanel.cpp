@@ -37,7 +37,7 @@ bool ChooseAccelerated(const PanePanelSetup& setup) {
         return false;
     if (setup.config != nullptr && setup.config->ForceGDI() != 0)
         return false;
-    return OpenGlPanesAccelerated();
+    return OpenGlPanesAvailable();
 }
 
 } // namespace
