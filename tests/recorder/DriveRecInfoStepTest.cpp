@@ -204,7 +204,9 @@ TEST_F(TimelineTest, FeedAudioGivesTheSecondWithin999MsAndWaitsOrSeeksOtherwise)
     auto fed = recording_.FeedAudio(0);
     EXPECT_TRUE(fed.hasRecording);
     ASSERT_TRUE(fed.HasData());
-    EXPECT_EQ(fed.samples.size(), 8000u);
+    // The first second after the seek starts at the clock: 999 ms of it are dropped.
+    EXPECT_EQ(fed.droppedSamples, 7992u);
+    EXPECT_EQ(fed.samples.size(), 8u);
     EXPECT_EQ(recording_.LastFedAudioTime(), block);
 
     // The track is now one second on; a clock 1000 ms before it makes the sound wait.
