@@ -181,6 +181,10 @@ bool CPaneVideo::DrawsAccelerated() const {
     return surface_ != nullptr && acceleratedActive_.load();
 }
 
+QWindow* CPaneVideo::SurfaceWindow() const {
+    return surface_;
+}
+
 void CPaneVideo::SetAcceleratedActive(bool active) {
     if (surface_ == nullptr)
         return;

@@ -60,6 +60,9 @@ public:
     bool DrawsAccelerated() const;
     // Shows or hides the OpenGL surface (the log layout draws plainly).
     void SetAcceleratedActive(bool active);
+    // The OpenGL surface's own window, which the window system gives the mouse over the client
+    // area; null on the plain path.
+    QWindow* SurfaceWindow() const;
 
     // What one drawing works from, taken under the lock.
     struct Snapshot {

@@ -577,6 +577,35 @@ TEST_F(PanePanelTest, DraggingAPaneMovesTheMainWindow) {
     EXPECT_EQ(menus, 1); // a drag's release is no menu request
 }
 
+TEST_F(PanePanelTest, OnTheOpenGlPathTheSurfacesHandTheMouseToTheirPanes) {
+    if (!OpenGlPanesAvailable())
+        GTEST_SKIP() << "no OpenGL context with textures on this display";
+    CWndPanePanel& panel = Make(PaneDisplayPath::Automatic);
+    ASSERT_TRUE(panel.IsAccelerated());
+    app_.vendor = 0;
+    Give(2, Qt::red);
+    QWindow* surface = panel.Pane(2).SurfaceWindow();
+    ASSERT_NE(surface, nullptr);
+    auto send = [&](QEvent::Type type, Qt::MouseButton button, QPoint global,
+                    Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(surface->mapFromGlobal(global)), QPointF(global), button,
+                          held, Qt::NoModifier);
+        QApplication::sendEvent(surface, &event);
+    };
+    const QPoint start = surface->mapToGlobal(QPoint(50, 50));
+    const QPoint before = main_->frameGeometry().topLeft();
+    send(QEvent::MouseButtonPress, Qt::LeftButton, start, Qt::LeftButton);
+    send(QEvent::MouseMove, Qt::NoButton, start + QPoint(30, 20), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, start + QPoint(30, 20), Qt::NoButton);
+    EXPECT_EQ(main_->frameGeometry().topLeft(), before + QPoint(30, 20));
+
+    const QPoint at = surface->mapToGlobal(QPoint(10, 10));
+    send(QEvent::MouseButtonPress, Qt::RightButton, at, Qt::RightButton);
+    send(QEvent::MouseButtonRelease, Qt::RightButton, at, Qt::NoButton);
+    EXPECT_EQ(panel.Layout(), PaneLayout::Thumbnail);
+    EXPECT_EQ(panel.Channel(), 2);
+}
+
 TEST_F(PanePanelTest, EnlargedAndFullScreenStates) {
     CWndPanePanel& panel = Make();
     panel.ToggleEnlarged(); // vendor 1: nothing
