@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
+#include <QWindow>
 
 namespace trevix {
 
@@ -408,10 +409,13 @@ void CWndPanePanel::OnPaneRightPress(CPaneVideo& pane) {
 
 void CWndPanePanel::SetMainWindowTopmost(bool topmost) {
     QWidget* main = window();
-    const bool visible = main->isVisible();
-    main->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    if (visible)
-        main->show(); // changing the flags hides the window
+    Qt::WindowFlags flags = main->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    // The window system is told on the existing window: setting a widget's flags would make
+    // the main window again, hiding it for a moment and losing the panes' OpenGL windows.
+    main->overrideWindowFlags(flags);
+    if (QWindow* handle = main->windowHandle())
+        handle->setFlags(flags);
 }
 
 void CWndPanePanel::ToggleEnlarged() {

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -702,9 +703,11 @@ class PanePanelScreenTest : public PanePanelTest,
                             public ::testing::WithParamInterface<PaneDisplayPath> {
 protected:
     // The panel with one uniform picture per camera, read back from the screen (from the
-    // widgets where the platform has no screen to read).
-    QImage ShowQuad() {
+    // widgets where the platform has no screen to read); prepare runs on the new panel first.
+    QImage ShowQuad(const std::function<void(CWndPanePanel&)>& prepare = {}) {
         CWndPanePanel& panel = Make(GetParam());
+        if (prepare)
+            prepare(panel);
         for (int channel = 0; channel < 4; ++channel)
             Give(channel, kChannelColours[channel], 5678);
         const QRect area = panel.geometry();
@@ -716,14 +719,15 @@ protected:
         WaitFor(
             [&] {
                 main_->raise();
+                // What the screen shows there, whichever window the main window now is.
+                const QPoint at =
+                    panel.mapToGlobal(QPoint(0, 0)) - main_->screen()->geometry().topLeft();
                 shot = main_->screen()
-                           ->grabWindow(main_->winId(), area.x(), area.y(), area.width(),
-                                        area.height())
+                           ->grabWindow(0, at.x(), at.y(), area.width(), area.height())
                            .toImage()
                            .convertToFormat(QImage::Format_RGB32);
                 for (int channel = 0; channel < 4; ++channel) {
-                    const QPoint centre =
-                        PaneRect(PaneLayout::Quad, channel, 0, QSize(804, 604)).center();
+                    const QPoint centre = panel.Pane(channel).geometry().center();
                     if (!shot.rect().contains(centre) ||
                         !Near(shot.pixelColor(centre), kChannelColours[channel], 6))
                         return false;
@@ -771,6 +775,27 @@ TEST_P(PanePanelScreenTest, QuadPicturesWhereTheLayoutPutsThemWithTheirTexts) {
     // Gaps between the panes show the panel's colour.
     EXPECT_TRUE(Near(shot.pixelColor(402, 150), QColor(20, 23, 28), 2));
     EXPECT_TRUE(Near(shot.pixelColor(0, 0), QColor(20, 23, 28), 2));
+}
+
+TEST_P(PanePanelScreenTest, PicturesShowAgainAfterEnlargedAndFullScreen) {
+    if (GetParam() == PaneDisplayPath::Automatic && !OpenGlPanesAvailable())
+        GTEST_SKIP() << "no OpenGL context with textures on this display";
+    // Both states change the main window's flags and the panel's place; the panes' own
+    // windows must show their pictures after that.
+    const QImage shot = ShowQuad([&](CWndPanePanel& panel) {
+        app_.vendor = 0;
+        app_.listed = true;
+        panel.ToggleEnlarged();
+        panel.ToggleEnlarged();
+        panel.ToggleFullScreen();
+        panel.ToggleFullScreen();
+        ASSERT_FALSE(panel.IsEnlarged());
+    });
+    // Where the panes are now: the re-layout on the panel's move puts pane 2 left of pane 3.
+    for (int channel = 0; channel < 4; ++channel) {
+        const QPoint centre = panel_->Pane(channel).geometry().center();
+        EXPECT_TRUE(Near(shot.pixelColor(centre), kChannelColours[channel], 6)) << channel;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DisplayPaths, PanePanelScreenTest,
