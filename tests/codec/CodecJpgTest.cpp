@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace trevix;
@@ -30,9 +31,12 @@ Bytes JpegBlock(int width, int height, int quality = 90, int frame = 0) {
 }
 
 Bytes MakeSegment(std::uint8_t marker, std::string_view payload) {
-    Bytes segment{0xFF, marker, static_cast<std::uint8_t>((payload.size() + 2) >> 8),
-                  static_cast<std::uint8_t>(payload.size() + 2)};
-    segment.insert(segment.end(), payload.begin(), payload.end());
+    Bytes segment(4 + payload.size());
+    segment[0] = 0xFF;
+    segment[1] = marker;
+    segment[2] = static_cast<std::uint8_t>((payload.size() + 2) >> 8);
+    segment[3] = static_cast<std::uint8_t>(payload.size() + 2);
+    std::copy(payload.begin(), payload.end(), segment.begin() + 4);
     return segment;
 }
 

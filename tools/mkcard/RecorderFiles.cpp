@@ -178,8 +178,10 @@ std::array<std::uint8_t, kAudioRecordSize> MakeAudioRecord(std::uint32_t offset,
 }
 
 Bytes MakeMemoAudio(std::span<const std::uint8_t> alaw) {
-    Bytes file = {0xFF, 0xD8};
-    Append(file, alaw);
+    Bytes file(2 + alaw.size());
+    file[0] = 0xFF;
+    file[1] = 0xD8;
+    std::copy(alaw.begin(), alaw.end(), file.begin() + 2);
     return file;
 }
 
