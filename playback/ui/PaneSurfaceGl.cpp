@@ -70,6 +70,8 @@ CPaneSurfaceGl::CPaneSurfaceGl(CPaneVideo& pane)
     QSurfaceFormat format = requestedFormat();
     format.setSwapInterval(0);
     setFormat(format);
+    // A click on a picture leaves the keyboard with the main window and its keys.
+    setFlag(Qt::WindowDoesNotAcceptFocus);
 }
 
 CPaneSurfaceGl::~CPaneSurfaceGl() {
