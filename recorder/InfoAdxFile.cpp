@@ -71,28 +71,6 @@ void ScanAudioBlocks(std::span<const std::uint8_t> data, std::vector<FRAMEINFOAU
 
 } // namespace
 
-void CInfoAdxFile::Clear() {
-    m_strName.clear();
-    m_pFrames.clear();
-    m_pFrames.shrink_to_fit();
-    m_nFrameCount = 0;
-    m_nCurFrame = -1;
-    m_nIndexVer = 1;
-    m_nChannel = 0;
-    m_nEventCode = 0;
-    m_nStreamType = kStreamAudio;
-    m_nCodec = kCodecG711;
-    m_strDRID.clear();
-    m_strSDID.clear();
-    m_nEventCodeEx = 0;
-    m_byTrailerExtra = {};
-}
-
-void CInfoAdxFile::TakeRecords(std::vector<FRAMEINFOAUDIO>&& records) {
-    m_pFrames = std::move(records);
-    m_nFrameCount = static_cast<int>(m_pFrames.size());
-}
-
 bool CInfoAdxFile::Load(const std::string& dataPath) {
     Clear();
     const std::string indexPath = IndexPathForData(dataPath);
@@ -126,18 +104,7 @@ bool CInfoAdxFile::LoadIndex(const RandomAccessBytes& index, const std::string& 
         break;
     }
     const TrailerFields fields = ParseTrailer(trailer);
-    m_nIndexVer = fields.indexVer;
-    m_nChannel = fields.channel;
-    m_nEventCode = fields.eventCode;
-    m_nStreamType = fields.streamType;
-    m_nCodec = fields.codec;
-    if (fields.hasIdentifiers) {
-        m_strDRID = fields.drid;
-        m_strSDID = fields.sdid;
-        m_nEventCodeEx = fields.eventCodeEx;
-        m_byTrailerExtra = fields.extra;
-        TRACE("DRID:%s, SDID:%s", m_strDRID.c_str(), m_strSDID.c_str());
-    }
+    TakeTrailer(fields, fields.eventCode);
     const std::uint32_t expectedMagic =
         m_nStreamType == kStreamVideo ? kVideoRecordMagic : kAudioRecordMagic;
     const std::uint64_t fileRecords = index.Size() / kAudioRecordSize;
@@ -246,18 +213,6 @@ bool CInfoAdxFile::ScanBytes(std::span<const std::uint8_t> data, const std::stri
     TRACE("%s", dataPath.c_str());
     m_strName = IndexPathForData(dataPath);
     return true;
-}
-
-const FRAMEINFOAUDIO* CInfoAdxFile::GetFrameInfo(int index) const {
-    if (index == -1)
-        index = m_nCurFrame;
-    if (index < 0 || index >= m_nFrameCount || static_cast<std::size_t>(index) >= m_pFrames.size())
-        return nullptr;
-    return &m_pFrames[static_cast<std::size_t>(index)];
-}
-
-std::string CInfoAdxFile::GetDataPath() const {
-    return DataPathForIndex(m_strName);
 }
 
 } // namespace trevix

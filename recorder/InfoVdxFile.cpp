@@ -314,28 +314,6 @@ bool FirstBlockEventCode(std::span<const std::uint8_t> data, std::uint8_t& code)
 
 } // namespace
 
-void CInfoVdxFile::Clear() {
-    m_strName.clear();
-    m_pFrames.clear();
-    m_pFrames.shrink_to_fit();
-    m_nFrameCount = 0;
-    m_nCurFrame = -1;
-    m_nIndexVer = 0;
-    m_nChannel = 0;
-    m_nEventCode = 0;
-    m_nStreamType = kStreamVideo;
-    m_nCodec = kCodecMpeg4;
-    m_strDRID.clear();
-    m_strSDID.clear();
-    m_nEventCodeEx = 0;
-    m_byTrailerExtra = {};
-}
-
-void CInfoVdxFile::TakeRecords(std::vector<FRAMEINFOVIDEO>&& records) {
-    m_pFrames = std::move(records);
-    m_nFrameCount = static_cast<int>(m_pFrames.size());
-}
-
 bool CInfoVdxFile::Load(const std::string& dataPath, int filter) {
     Clear();
     const std::string indexPath = IndexPathForData(dataPath);
@@ -371,18 +349,7 @@ bool CInfoVdxFile::LoadIndex(const RandomAccessBytes& index, const std::string& 
         break;
     }
     const TrailerFields fields = ParseTrailer(trailer);
-    m_nIndexVer = fields.indexVer;
-    m_nChannel = fields.channel;
-    m_nEventCode = IsInNormalFolder(dataPath) ? 0 : fields.eventCode;
-    m_nStreamType = fields.streamType;
-    m_nCodec = fields.codec;
-    if (fields.hasIdentifiers) {
-        m_strDRID = fields.drid;
-        m_strSDID = fields.sdid;
-        m_nEventCodeEx = fields.eventCodeEx;
-        m_byTrailerExtra = fields.extra;
-        TRACE("DRID:%s, SDID:%s", m_strDRID.c_str(), m_strSDID.c_str());
-    }
+    TakeTrailer(fields, IsInNormalFolder(dataPath) ? 0 : fields.eventCode);
 
     std::array<std::uint8_t, kVideoRecordSizeV2> record{};
     if (!index.ReadExact(0, record)) {
@@ -552,18 +519,6 @@ bool CInfoVdxFile::ScanBytes(std::span<const std::uint8_t> data, const std::stri
     TRACE("%s", dataPath.c_str());
     m_strName = IndexPathForData(dataPath);
     return true;
-}
-
-const FRAMEINFOVIDEO* CInfoVdxFile::GetFrameInfo(int index) const {
-    if (index == -1)
-        index = m_nCurFrame;
-    if (index < 0 || index >= m_nFrameCount || static_cast<std::size_t>(index) >= m_pFrames.size())
-        return nullptr;
-    return &m_pFrames[static_cast<std::size_t>(index)];
-}
-
-std::string CInfoVdxFile::GetDataPath() const {
-    return DataPathForIndex(m_strName);
 }
 
 int CInfoVdxFile::FindLastKeyFrame() {

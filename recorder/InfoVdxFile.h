@@ -5,6 +5,7 @@
 
 #include "platform/MappedFile.h"
 #include "recorder/FrameInfo.h"
+#include "recorder/InfoIndexFile.h"
 
 #include <array>
 #include <cstdint>
@@ -76,9 +77,9 @@ bool IsRecorderPositionPlausible(double lat, double lon, int mapType);
 // The GPS block of a recorder position (ddmm.mmmm / dddmm.mmmm, negative south and west).
 GPSINFO ConvertRecorderPosition(std::uint8_t validByte, double lat, double lon, int mapType);
 
-class CInfoVdxFile {
+class CInfoVdxFile : public CInfoIndexFile<FRAMEINFOVIDEO> {
 public:
-    CInfoVdxFile() = default;
+    CInfoVdxFile() : CInfoIndexFile({0, kStreamVideo, kCodecMpeg4}) {}
 
     // The GPS plausibility rule (the viewer's MapType setting) for later loads.
     void SetMapType(int mapType) { m_nMapType = mapType; }
@@ -92,30 +93,10 @@ public:
     bool LoadFromBytes(std::span<const std::uint8_t> index, std::span<const std::uint8_t> data,
                        const std::string& dataPath, int filter = 0);
 
-    // The record at index (-1: the current frame), or nullptr outside the records.
-    const FRAMEINFOVIDEO* GetFrameInfo(int index = -1) const;
-    // The data file path of the loaded index.
-    std::string GetDataPath() const;
     // Makes the last key picture current (JPEG: the last record); returns it or -1.
     int FindLastKeyFrame();
     // Records per second of recorder time; 1.0 for one record or no positive duration.
     float GetFrameRate() const;
-
-    void Clear();
-
-    std::string m_strName; // index path; empty until a load finishes
-    int m_nFrameCount = 0;
-    int m_nCurFrame = -1;
-    std::vector<FRAMEINFOVIDEO> m_pFrames;
-    std::uint8_t m_nIndexVer = 0;
-    std::uint8_t m_nChannel = 0;
-    std::uint8_t m_nEventCode = 0;
-    std::uint8_t m_nStreamType = kStreamVideo;
-    std::uint8_t m_nCodec = kCodecMpeg4;
-    std::string m_strDRID;
-    std::string m_strSDID;
-    std::uint8_t m_nEventCodeEx = 0;                // trailer byte 86
-    std::array<std::uint8_t, 2> m_byTrailerExtra{}; // trailer bytes 87-88, carried
 
 private:
     bool LoadIndex(const RandomAccessBytes& index, const std::string& indexPath,
@@ -124,7 +105,6 @@ private:
                  const std::string& dataPath, int filter);
     bool ScanFile(const std::string& dataPath, int filter);
     bool ScanBytes(std::span<const std::uint8_t> data, const std::string& dataPath, int filter);
-    void TakeRecords(std::vector<FRAMEINFOVIDEO>&& records);
 
     int m_nMapType = 4;
 };
