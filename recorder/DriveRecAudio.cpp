@@ -4,6 +4,7 @@
 #include "platform/CardPath.h"
 #include "recorder/CardLayout.h"
 #include "recorder/DriveRecChannel.h"
+#include "recorder/InfoIndexFile.h"
 #include "recorder/InfoVdxFile.h"
 
 #include <algorithm>
@@ -82,12 +83,7 @@ bool ReadAudioFileTimes(const std::string& dataPath, SYSTEMTIME& first, SYSTEMTI
         return true;
     MappedFile mapping;
     if (!mapping.Open(dataPath)) {
-        if (mapping.LastError() == MappedFile::Error::Open)
-            TRACE("CreateFile");
-        else if (mapping.LastError() == MappedFile::Error::Size)
-            TRACE("CreateFileMappingW");
-        else if (mapping.LastError() == MappedFile::Error::Map)
-            TRACE("Fail to MapViewOfFile");
+        TraceMappingFailure(mapping.LastError());
         return false;
     }
     AudioDataTimes times;

@@ -3,6 +3,7 @@
 #include "app/TraceLog.h"
 #include "platform/CardPath.h"
 #include "recorder/CardLayout.h"
+#include "recorder/InfoIndexFile.h"
 
 #include <algorithm>
 #include <array>
@@ -103,12 +104,7 @@ bool ReadVideoFileTimes(const std::string& dataPath, SYSTEMTIME& first, SYSTEMTI
         return true;
     MappedFile mapping;
     if (!mapping.Open(dataPath)) {
-        if (mapping.LastError() == MappedFile::Error::Open)
-            TRACE("CreateFile");
-        else if (mapping.LastError() == MappedFile::Error::Size)
-            TRACE("CreateFileMappingW");
-        else if (mapping.LastError() == MappedFile::Error::Map)
-            TRACE("Fail to MapViewOfFile");
+        TraceMappingFailure(mapping.LastError());
         return false;
     }
     DataTimes times;

@@ -176,20 +176,7 @@ bool CInfoAdxFile::ScanFile(const std::string& dataPath) {
     Clear();
     MappedFile mapping;
     if (!mapping.Open(dataPath)) {
-        switch (mapping.LastError()) {
-        case MappedFile::Error::Open:
-            TRACE("CreateFile");
-            break;
-        case MappedFile::Error::Size:
-            TRACE("CreateFileMappingW");
-            break;
-        case MappedFile::Error::Map:
-            TRACE("Fail to MapViewOfFile");
-            break;
-        case MappedFile::Error::Empty:
-        case MappedFile::Error::None:
-            break;
-        }
+        TraceMappingFailure(mapping.LastError());
         return false;
     }
     return ScanBytes(mapping.Bytes(), dataPath);

@@ -7,6 +7,23 @@
 
 namespace trevix {
 
+void TraceMappingFailure(MappedFile::Error error) {
+    switch (error) {
+    case MappedFile::Error::Open:
+        TRACE("CreateFile");
+        break;
+    case MappedFile::Error::Size:
+        TRACE("CreateFileMappingW");
+        break;
+    case MappedFile::Error::Map:
+        TRACE("Fail to MapViewOfFile");
+        break;
+    case MappedFile::Error::Empty:
+    case MappedFile::Error::None:
+        break;
+    }
+}
+
 template <typename Frame>
 CInfoIndexFile<Frame>::CInfoIndexFile(Unloaded unloaded)
     : m_nIndexVer(unloaded.indexVer), m_nStreamType(unloaded.streamType), m_nCodec(unloaded.codec),

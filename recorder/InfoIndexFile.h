@@ -2,6 +2,8 @@
 // fields of the index's trailer, with each kind's values before a load.
 #pragma once
 
+#include "platform/MappedFile.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -12,6 +14,9 @@ namespace trevix {
 namespace recindex {
 struct TrailerFields;
 }
+
+// The trace line of a data file that could not be mapped for reading.
+void TraceMappingFailure(MappedFile::Error error);
 
 template <typename Frame>
 class CInfoIndexFile {
