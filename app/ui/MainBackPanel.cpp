@@ -1147,9 +1147,9 @@ void CMainBackPanel::SelectDataFolder() {
     search->SelectAndScan(RootOfChoice(chosen), host_.CardChecks());
 }
 
-void CMainBackPanel::SaveImage() {
+// The refusals the picture and AVI exports share: nothing to export in the current list.
+void CMainBackPanel::RefuseEmptyExport(const QString& caption) {
     StopPlayback(true);
-    const QString caption = Text("GUI", "SaveJpeg", "Save images as Jpeg");
     const CommandContext context = CurrentContext();
     if (context.LogList() && !context.hasPreviewPicture) {
         Message(caption, "NoPreviewImg", "No Preview image");
@@ -1159,6 +1159,10 @@ void CMainBackPanel::SaveImage() {
     } else if (!context.LogList() && !context.RecordingsLoaded()) {
         Message(caption, "NoEventLoaded", "No Event is loaded");
     }
+}
+
+void CMainBackPanel::SaveImage() {
+    RefuseEmptyExport(Text("GUI", "SaveJpeg", "Save images as Jpeg"));
 }
 
 void CMainBackPanel::PrintImages() {
@@ -1174,17 +1178,7 @@ void CMainBackPanel::PrintImages() {
 }
 
 void CMainBackPanel::SaveAvi() {
-    StopPlayback(true);
-    const QString caption = Text("GUI", "SaveAVI", "Save as AVI");
-    const CommandContext context = CurrentContext();
-    if (context.LogList() && !context.hasPreviewPicture) {
-        Message(caption, "NoPreviewImg", "No Preview image");
-    } else if (context.MemoList()) {
-        if (fileListCommands_ == nullptr || fileListCommands_->TickedMemoCount() == 0)
-            Message(caption, "NoSelectedMemo", "No Memo is selected");
-    } else if (!context.LogList() && !context.RecordingsLoaded()) {
-        Message(caption, "NoEventLoaded", "No Event is loaded");
-    }
+    RefuseEmptyExport(Text("GUI", "SaveAVI", "Save as AVI"));
 }
 
 void CMainBackPanel::Backup() {

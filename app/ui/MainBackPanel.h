@@ -276,6 +276,7 @@ private:
     void Message(const QString& caption, std::string_view key, std::string_view englishDefault);
     QString ChooseFolder(const QString& title);
     void SelectDataFolder();
+    void RefuseEmptyExport(const QString& caption);
     void SaveImage();
     void PrintImages();
     void SaveAvi();
