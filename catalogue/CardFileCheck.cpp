@@ -28,64 +28,139 @@ constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
 bool CardFile::Open(const std::string& path) {
     Close();
-    return Accept(::open(path.c_str(), kOpenFlags));
+    return Accept(::open(path.c_str(), kOpenFlags), Listed::Unknown);
 }
 
-bool CardFile::OpenIn(int folderFd, const std::string& name) {
+bool CardFile::OpenIn(int folderFd, const std::string& name, Listed listed) {
     Close();
-    return Accept(::openat(folderFd, name.c_str(), kOpenFlags));
+    return Accept(::openat(folderFd, name.c_str(), kOpenFlags), listed);
 }
 
-bool CardFile::Accept(int fd) {
+bool CardFile::Accept(int fd, Listed listed) {
     fd_ = fd;
     if (fd_ < 0)
         return false;
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-        Close();
-        return false;
+    bool regular = true;
+    switch (listed) {
+    case Listed::Unknown: {
+        struct stat info {};
+        regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0;
+        size_ = regular ? static_cast<std::uint64_t>(info.st_size) : 0;
+        sizeKnown_ = true;
+        break;
     }
-    size_ = static_cast<std::uint64_t>(info.st_size);
-    return true;
+    case Listed::Regular:
+        // A FIFO or the like put in place of the listed file since has no end to find.
+        regular = LearnSize();
+        break;
+    case Listed::RegularUnsized:
+        break;
+    }
+    if (!regular)
+        Close();
+    return regular;
+}
+
+bool CardFile::LearnSize() const {
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    size_ = end < 0 ? 0 : static_cast<std::uint64_t>(end);
+    sizeKnown_ = true;
+    return end >= 0;
 }
 
 void CardFile::Close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    sizeKnown_ = false;
     size_ = 0;
+    wholeLimit_ = kWholeFileBytes;
+    whole_.read = false;
     head_.read = false;
     tail_.read = false;
+    large_.reset();
+    largeSize_ = 0;
+}
+
+std::uint64_t CardFile::Size() const {
+    if (!sizeKnown_ && fd_ >= 0)
+        LearnSize();
+    return size_;
+}
+
+bool CardFile::IsShorterThan(std::uint64_t bytes) {
+    if (fd_ < 0)
+        return false;
+    if (!sizeKnown_) {
+        // The first bytes are read anyway; when they reach far enough the size is not needed.
+        if (bytes <= kWindowBytes &&
+            Fill(head_, std::span(bytes_).first(kWindowBytes), 0).length >= bytes)
+            return false;
+        if (!LearnSize()) {
+            Close();
+            return false;
+        }
+    }
+    return size_ < bytes;
+}
+
+std::span<std::uint8_t> CardFile::WholeStore() const {
+    const auto size = static_cast<std::size_t>(size_);
+    if (size <= kWholeFileBytes)
+        return std::span(bytes_).first(size);
+    if (largeSize_ != size) {
+        large_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        largeSize_ = size;
+    }
+    return {large_.get(), size};
+}
+
+std::span<const std::uint8_t> CardFile::Whole() const {
+    if (!whole_.read || whole_.length != size_)
+        return {};
+    return std::span<const std::uint8_t>(WholeStore()).first(whole_.length);
 }
 
 std::size_t CardFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
     if (fd_ < 0 || out.empty())
         return 0;
+    // Whole unless a window was read before (when the size was not known yet).
+    if (whole_.read || (!head_.read && !tail_.read && Size() <= wholeLimit_)) {
+        const std::span<std::uint8_t> store = WholeStore();
+        return ReadFromCopy(Fill(whole_, store, 0), store, offset, out);
+    }
     if (out.size() <= kWindowBytes) {
+        const std::span<std::uint8_t> head = std::span(bytes_).first(kWindowBytes);
+        const std::span<std::uint8_t> tail = std::span(bytes_).subspan(kWindowBytes, kWindowBytes);
         if (offset <= kWindowBytes - out.size())
-            return ReadFromWindow(head_, 0, offset, out);
-        if (size_ > kWindowBytes) {
+            return ReadFromCopy(Fill(head_, head, 0), head, offset, out);
+        if (Size() > kWindowBytes) {
             const std::uint64_t tailStart = size_ - kWindowBytes;
             if (offset >= tailStart && offset - tailStart <= kWindowBytes - out.size())
-                return ReadFromWindow(tail_, tailStart, offset, out);
+                return ReadFromCopy(Fill(tail_, tail, tailStart), tail, offset, out);
         }
     }
     return ReadFromFile(offset, out);
 }
 
-std::size_t CardFile::ReadFromWindow(Window& window, std::uint64_t start, std::uint64_t offset,
-                                     std::span<std::uint8_t> out) const {
-    if (!window.read) {
-        window.start = start;
-        window.length = ReadFromFile(start, window.bytes);
-        window.read = true;
+const CardFile::Copy& CardFile::Fill(Copy& copy, std::span<std::uint8_t> store,
+                                     std::uint64_t start) const {
+    if (!copy.read) {
+        copy.start = start;
+        copy.length = ReadFromFile(start, store);
+        copy.read = true;
     }
-    // A window read short ends where the file (or its readable part) ended.
-    const std::uint64_t at = offset - window.start;
-    if (at >= window.length)
+    return copy;
+}
+
+std::size_t CardFile::ReadFromCopy(const Copy& copy, std::span<const std::uint8_t> store,
+                                   std::uint64_t offset, std::span<std::uint8_t> out) {
+    // A copy read short ends where the file (or its readable part) ended.
+    if (offset < copy.start || offset - copy.start >= copy.length)
         return 0;
-    const std::size_t count = std::min(out.size(), window.length - static_cast<std::size_t>(at));
-    std::memcpy(out.data(), window.bytes.data() + at, count);
+    const auto at = static_cast<std::size_t>(offset - copy.start);
+    const std::size_t count = std::min(out.size(), copy.length - at);
+    std::memcpy(out.data(), store.data() + at, count);
     return count;
 }
 
@@ -101,9 +176,9 @@ std::size_t CardFile::ReadFromFile(std::uint64_t offset, std::span<std::uint8_t>
         if (got <= 0)
             break;
         done += static_cast<std::size_t>(got);
-        // A short read that reached the size found at the open is the end of the file; asking
-        // again would only hear so.
-        if (done < out.size() && offset + done >= size_)
+        // A short read that reached the file's known size is its end; asking again would only
+        // hear so.
+        if (done < out.size() && sizeKnown_ && offset + done >= size_)
             break;
     }
     return done;
@@ -128,36 +203,42 @@ bool DeleteCardFile(const std::string& path) {
 namespace {
 
 // The check shared by data and index files; whenUnopened is the result for a file that could not
-// be opened.
-FileCheck CheckOpenedFile(CardFile& file, const std::string& path, std::uint64_t minBytes,
-                          FileCheck whenUnopened) {
+// be opened, pathOf() gives the path of a file to delete.
+template <typename PathOf>
+FileCheck CheckOpenedFile(CardFile& file, std::uint64_t minBytes, FileCheck whenUnopened,
+                          PathOf pathOf) {
     if (!file.IsOpen())
         return whenUnopened;
-    if (file.Size() < minBytes) {
+    const bool tooShort = file.IsShorterThan(minBytes);
+    if (!file.IsOpen()) // not a regular file after all
+        return whenUnopened;
+    if (tooShort) {
         file.Close();
-        return DeleteCardFile(path) ? FileCheck::Deleted : FileCheck::TooShortKept;
+        return DeleteCardFile(pathOf()) ? FileCheck::Deleted : FileCheck::TooShortKept;
     }
     return ReadsFirstByte(file) ? FileCheck::Passed : FileCheck::Failed;
 }
 
 } // namespace
 
-FileCheck CheckDataFile(CardFile& file, const std::string& path) {
-    return CheckOpenedFile(file, path, kMinDataFileBytes, FileCheck::Failed);
+FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_view name) {
+    return CheckOpenedFile(file, kMinDataFileBytes, FileCheck::Failed,
+                           [&] { return JoinCardPath(folder, name); });
 }
 
 FileCheck CheckDataFile(const std::string& path) {
     CardFile file(path);
-    return CheckDataFile(file, path);
+    return CheckOpenedFile(file, kMinDataFileBytes, FileCheck::Failed, [&] { return path; });
 }
 
-FileCheck CheckIndexFile(CardFile& file, const std::string& path) {
-    return CheckOpenedFile(file, path, kMinIndexFileBytes, FileCheck::Passed);
+FileCheck CheckIndexFile(CardFile& file, std::string_view folder, std::string_view name) {
+    return CheckOpenedFile(file, kMinIndexFileBytes, FileCheck::Passed,
+                           [&] { return JoinCardPath(folder, name); });
 }
 
 FileCheck CheckIndexFile(const std::string& path) {
     CardFile file(path);
-    return CheckIndexFile(file, path);
+    return CheckOpenedFile(file, kMinIndexFileBytes, FileCheck::Passed, [&] { return path; });
 }
 
 bool IsRecorderMediaPath(std::string_view path) {

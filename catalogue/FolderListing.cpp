@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <compare>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <numeric>
+#include <optional>
 #include <ranges>
 
 #include <fcntl.h>
@@ -17,33 +18,19 @@ DIR* OpenFolder(const std::string& folder) {
     return ::opendir(folder.empty() ? "." : folder.c_str());
 }
 
-// The file names of the open folder dir (no folders, no dot entries) that pass keep. Read with
-// readdir so that a folder of thousands of files costs one pass and one string per kept name.
-template <typename Keep>
-std::vector<CardEntry> ListFiles(DIR* dir, const std::string& folder, Keep keep) {
-    std::vector<CardEntry> files;
-    if (!dir)
-        return files;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || !keep(name))
-            continue;
-        bool isDirectory = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            // The file system did not say (or a link): ask for what the name leads to.
-            struct stat info {};
-            isDirectory =
-                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-        }
-        if (!isDirectory)
-            files.push_back({std::string(name), JoinCardPath(folder, name), false});
-    }
-    return files;
-}
-
 // ASCII lower case, inline for the many comparisons of a long listing.
 constexpr char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EndsWithLower(std::string_view name, std::string_view lowerSuffix) {
+    if (name.size() < lowerSuffix.size())
+        return false;
+    name.remove_prefix(name.size() - lowerSuffix.size());
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (Lower(name[i]) != lowerSuffix[i])
+            return false;
+    return true;
 }
 
 // Byte order of two names without regard to case: negative, zero or positive.
@@ -59,6 +46,7 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 }
 
 using NamePrefix = FolderListing::NamePrefix;
+using File = FolderListing::File;
 
 NamePrefix PrefixOf(std::string_view name) {
     NamePrefix prefix;
@@ -82,80 +70,149 @@ int CompareNames(const NamePrefix& prefixA, std::string_view a, const NamePrefix
     return CompareNoCase(rest(a), rest(b));
 }
 
-// Sorts entries by name without regard to case, ties by the exact name; prefixes come out
-// parallel to the sorted entries.
-void SortEntries(std::vector<CardEntry>& entries, std::vector<NamePrefix>& prefixes) {
-    std::vector<NamePrefix> unsorted;
-    unsorted.reserve(entries.size());
-    for (const CardEntry& entry : entries)
-        unsorted.push_back(PrefixOf(entry.name));
-    std::vector<std::size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int byName = CompareNames(unsorted[a], entries[a].name, unsorted[b], entries[b].name);
-        return byName != 0 ? byName < 0 : entries[a].name < entries[b].name;
-    });
-    std::vector<CardEntry> sorted;
-    sorted.reserve(entries.size());
-    prefixes.clear();
-    prefixes.reserve(entries.size());
-    for (const std::size_t i : order) {
-        sorted.push_back(std::move(entries[i]));
-        prefixes.push_back(unsorted[i]);
+// The files of the open folder dir (no folders, no dot entries) for which suffixOf gives the
+// index of a suffix they end with. Read with readdir so that a folder of thousands of files
+// costs one pass and one string per kept file.
+template <typename SuffixOf>
+std::vector<File> ListFiles(DIR* dir, SuffixOf suffixOf) {
+    std::vector<File> files;
+    if (!dir)
+        return files;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::optional<std::uint8_t> suffix = suffixOf(name);
+        if (!suffix)
+            continue;
+        bool isDirectory = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            // The file system did not say (or a link): ask for what the name leads to.
+            struct stat info {};
+            isDirectory =
+                ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (!isDirectory)
+            files.push_back({std::string(name), PrefixOf(name), *suffix, entry->d_type == DT_REG});
     }
-    entries = std::move(sorted);
+    return files;
+}
+
+// Sorts files by name without regard to case, ties by the exact name.
+void SortFiles(std::vector<File>& files) {
+    // Prefixes and positions side by side, so that most comparisons touch no name.
+    struct Key {
+        NamePrefix prefix;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        keys.push_back({files[i].prefix, i});
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const std::string& nameA = files[a.index].name;
+        const std::string& nameB = files[b.index].name;
+        const int byName = CompareNames(a.prefix, nameA, b.prefix, nameB);
+        return byName != 0 ? byName < 0 : nameA < nameB;
+    });
+    std::vector<File> sorted;
+    sorted.reserve(files.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(files[key.index]));
+    files = std::move(sorted);
 }
 
 } // namespace
 
 std::vector<CardEntry> SortedFiles(const CardPattern& pattern) {
     const std::unique_ptr<DIR, FolderCloser> dir(OpenFolder(pattern.folder));
-    std::vector<CardEntry> entries =
-        ListFiles(dir.get(), pattern.folder, [&](std::string_view name) {
-            return MatchesPattern(name, pattern.prefix, pattern.suffix);
+    std::vector<File> files =
+        ListFiles(dir.get(), [&](std::string_view name) -> std::optional<std::uint8_t> {
+            if (!MatchesPattern(name, pattern.prefix, pattern.suffix))
+                return std::nullopt;
+            return 0;
         });
-    std::vector<NamePrefix> prefixes;
-    SortEntries(entries, prefixes);
+    SortFiles(files);
+    std::vector<CardEntry> entries;
+    entries.reserve(files.size());
+    for (File& file : files) {
+        std::string path = JoinCardPath(pattern.folder, file.name);
+        entries.push_back({std::move(file.name), std::move(path), false});
+    }
     return entries;
 }
 
 FolderListing::FolderListing(const std::string& folder,
                              std::initializer_list<std::string_view> suffixes)
-    : dir_(OpenFolder(folder)), files_(ListFiles(dir_.get(), folder, [&](std::string_view name) {
-          return suffixes.size() == 0 ||
-                 std::any_of(suffixes.begin(), suffixes.end(),
-                             [&](std::string_view suffix) { return EndsWithNoCase(name, suffix); });
-      })) {
-    SortEntries(files_, prefixes_);
+    : folder_(folder), dir_(OpenFolder(folder)) {
+    for (const std::string_view suffix : suffixes)
+        suffixes_.push_back(ToLowerAscii(suffix));
+    files_ = ListFiles(dir_.get(), [&](std::string_view name) -> std::optional<std::uint8_t> {
+        if (suffixes_.empty())
+            return 0;
+        for (std::size_t i = 0; i < suffixes_.size(); ++i)
+            if (EndsWithLower(name, suffixes_[i]))
+                return static_cast<std::uint8_t>(i);
+        return std::nullopt;
+    });
+    SortFiles(files_);
 }
 
 int FolderListing::Handle() const {
     return dir_ ? ::dirfd(dir_.get()) : -1;
 }
 
-std::vector<const CardEntry*> FolderListing::FilesEndingWith(std::string_view suffix) const {
-    std::vector<const CardEntry*> matching;
-    for (const CardEntry& file : files_)
+std::string FolderListing::PathOf(const File& file) const {
+    return JoinCardPath(folder_, file.name);
+}
+
+std::vector<const File*> FolderListing::FilesEndingWith(std::string_view suffix) const {
+    std::vector<const File*> matching;
+    // Suffixes of one length that differ end no name together: then a name ends with the one
+    // of them it was listed for, and with no other.
+    const bool apart = std::all_of(suffixes_.begin(), suffixes_.end(), [&](const std::string& own) {
+        return own.size() == suffixes_.front().size() &&
+               std::count(suffixes_.begin(), suffixes_.end(), own) == 1;
+    });
+    const auto own =
+        std::find_if(suffixes_.begin(), suffixes_.end(),
+                     [&](const std::string& listed) { return EqualsNoCase(listed, suffix); });
+    if (apart && own != suffixes_.end()) {
+        const auto index = static_cast<std::uint8_t>(own - suffixes_.begin());
+        for (const File& file : files_)
+            if (file.suffix == index)
+                matching.push_back(&file);
+        return matching;
+    }
+    for (const File& file : files_)
         if (MatchesPattern(file.name, "", suffix))
             matching.push_back(&file);
     return matching;
 }
 
-const CardEntry* FolderListing::Find(std::string_view name) const {
+const File* FolderListing::Find(std::string_view name, const File* near) const {
+    if (near) {
+        // std::less orders any two pointers, so a file of another listing is told apart safely.
+        const std::less<const File*> before;
+        const bool listed =
+            !before(near, files_.data()) && before(near, files_.data() + files_.size());
+        if (listed && near->name == name)
+            return near;
+    }
     const NamePrefix prefix = PrefixOf(name);
-    const auto compare = [&](std::size_t i) {
-        return CompareNames(prefixes_[i], files_[i].name, prefix, name);
+    const auto compare = [&](const File& file) {
+        return CompareNames(file.prefix, file.name, prefix, name);
     };
-    const auto indices = std::views::iota(std::size_t{0}, files_.size());
-    const auto before =
-        std::ranges::partition_point(indices, [&](std::size_t i) { return compare(i) < 0; });
-    const auto first = static_cast<std::size_t>(std::ranges::distance(indices.begin(), before));
-    const CardEntry* found = nullptr;
-    for (std::size_t i = first; i < files_.size() && compare(i) == 0; ++i) {
+    const auto first =
+        std::ranges::partition_point(files_, [&](const File& file) { return compare(file) < 0; });
+    const File* found = nullptr;
+    for (auto it = first; it != files_.end() && compare(*it) == 0; ++it) {
         if (!found)
-            found = &files_[i];
-        if (files_[i].name == name)
-            return &files_[i];
+            found = &*it;
+        if (it->name == name)
+            return &*it;
     }
     return found;
 }

@@ -38,6 +38,16 @@ public:
         auto operator<=>(const NamePrefix&) const = default;
     };
 
+    // One listed file with what the listing found out about it once, so that later questions
+    // need no string work: the prefix for ordering, which of the suffixes the name ends with,
+    // and whether the file system reported a regular file.
+    struct File {
+        std::string name; // as spelled on disk
+        NamePrefix prefix;
+        std::uint8_t suffix = 0; // index into the listing's suffixes
+        bool regular = false;    // may be opened without asking for its type (CardFile::OpenIn)
+    };
+
     // The files of folder whose names end with one of suffixes (any case); all files when
     // suffixes is empty. A folder that cannot be read lists nothing.
     explicit FolderListing(const std::string& folder,
@@ -45,16 +55,21 @@ public:
 
     // The descriptor of the listed folder, for CardFile::OpenIn; -1 when it could not be read.
     int Handle() const;
-    const std::vector<CardEntry>& Files() const { return files_; }
-    std::vector<const CardEntry*> FilesEndingWith(std::string_view suffix) const;
+    const std::string& Folder() const { return folder_; }
+    const std::vector<File>& Files() const { return files_; }
+    std::vector<const File*> FilesEndingWith(std::string_view suffix) const;
+    // folder + "/" + name.
+    std::string PathOf(const File& file) const;
     // The file named name in any case: that exact spelling when it was listed, else the first
-    // spelling in name order; null when there is none.
-    const CardEntry* Find(std::string_view name) const;
+    // spelling in name order; null when there is none. near, a listed file, is looked at first:
+    // the index of a recording lists right after its data file.
+    const File* Find(std::string_view name, const File* near = nullptr) const;
 
 private:
+    std::string folder_;
     std::unique_ptr<DIR, FolderCloser> dir_;
-    std::vector<CardEntry> files_;
-    std::vector<NamePrefix> prefixes_; // parallel to files_
+    std::vector<std::string> suffixes_;
+    std::vector<File> files_;
 };
 
 } // namespace trevix

@@ -2,15 +2,23 @@
 
 #include "catalogue/CardFileCheck.h"
 #include "recorder/CardLayout.h"
+#include "recorder/InfoLogFile.h"
 
 namespace trevix {
 namespace {
 
 // The name of the index of a video data file: ".vdd" becomes ".vdx" in the data file's case.
-std::string IndexNameOf(std::string_view dataName) {
-    std::string name(dataName);
+void IndexNameOf(std::string_view dataName, std::string& name) {
+    name.assign(dataName);
     name.back() = name.back() == 'D' ? 'X' : 'x';
-    return name;
+}
+
+// How to open a listed file: a regular one without asking for its type, and without its size
+// when only its first bytes are read.
+CardFile::Listed ListedAs(const FolderListing::File& file, bool firstBytesOnly) {
+    if (!file.regular)
+        return CardFile::Listed::Unknown;
+    return firstBytesOnly ? CardFile::Listed::RegularUnsized : CardFile::Listed::Regular;
 }
 
 } // namespace
@@ -21,18 +29,23 @@ void FolderScan::Advance(bool advance) {
 }
 
 ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance) {
+    using File = FolderListing::File;
     ScannedVideos found;
-    for (const CardEntry* entry : folder.FilesEndingWith(kVideoDataExt)) {
+    std::string indexName;
+    for (const File* entry : folder.FilesEndingWith(kVideoDataExt)) {
         Advance(advance);
-        const CardEntry* index = folder.Find(IndexNameOf(entry->name));
+        IndexNameOf(entry->name, indexName);
+        // The index of a recording lists right after its data file.
+        const File* index = folder.Find(indexName, entry + 1);
         CardFile data;
-        data.OpenIn(folder.Handle(), entry->name);
-        const FileCheck dataCheck = CheckDataFile(data, entry->path);
+        // The data file's check and summary read only its first bytes: its size is not needed.
+        data.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, true));
+        const FileCheck dataCheck = CheckDataFile(data, folder.Folder(), entry->name);
         if (dataCheck == FileCheck::Deleted) {
-            Deleted(entry->path);
+            Deleted(folder.PathOf(*entry));
             // The index goes with its data file.
-            if (index && DeleteCardFile(index->path))
-                Deleted(index->path);
+            if (index && DeleteCardFile(folder.PathOf(*index)))
+                Deleted(folder.PathOf(*index));
         }
         if (dataCheck != FileCheck::Passed)
             continue;
@@ -40,48 +53,55 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance) 
         CardFile indexFile;
         FileCheck indexCheck = FileCheck::Passed;
         if (index) {
-            indexFile.OpenIn(folder.Handle(), index->name);
-            indexCheck = CheckIndexFile(indexFile, index->path);
+            indexFile.OpenIn(folder.Handle(), index->name, ListedAs(*index, false));
+            indexCheck = CheckIndexFile(indexFile, folder.Folder(), index->name);
         }
         if (indexCheck == FileCheck::Deleted)
-            Deleted(index->path);
+            Deleted(folder.PathOf(*index));
         if (indexCheck == FileCheck::Failed)
             continue;
-        found.paths.push_back(entry->path);
+        std::string path = folder.PathOf(*entry);
         found.summaries.push_back(
-            SummariseVideo(data, indexFile.IsOpen() ? &indexFile : nullptr, entry->path, times_));
+            SummariseVideo(data, indexFile.IsOpen() ? &indexFile : nullptr, path, times_));
+        found.paths.push_back(std::move(path));
     }
     return found;
 }
 
 template <typename OnPassed>
 void FolderScan::CheckDataFiles(const FolderListing& folder, std::string_view suffix, bool advance,
-                                OnPassed onPassed) {
-    for (const CardEntry* entry : folder.FilesEndingWith(suffix)) {
+                                std::uint64_t readWhole, OnPassed onPassed) {
+    for (const FolderListing::File* entry : folder.FilesEndingWith(suffix)) {
         Advance(advance);
         CardFile file;
-        file.OpenIn(folder.Handle(), entry->name);
-        const FileCheck check = CheckDataFile(file, entry->path);
+        file.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, readWhole == 0));
+        // Copied whole by the check's read, so that the file is read once.
+        if (readWhole > 0)
+            file.CopyWhole(readWhole);
+        const FileCheck check = CheckDataFile(file, folder.Folder(), entry->name);
         if (check == FileCheck::Deleted)
-            Deleted(entry->path);
+            Deleted(folder.PathOf(*entry));
         if (check == FileCheck::Passed)
-            onPassed(*entry, file);
+            onPassed(folder.PathOf(*entry), file);
     }
 }
 
 std::vector<std::string> FolderScan::MemoAudioFiles(const FolderListing& folder, bool advance) {
     std::vector<std::string> paths;
-    CheckDataFiles(folder, kMemoAudioExt, advance,
-                   [&](const CardEntry& entry, const CardFile&) { paths.push_back(entry.path); });
+    CheckDataFiles(folder, kMemoAudioExt, advance, 0,
+                   [&](std::string path, const CardFile&) { paths.push_back(std::move(path)); });
     return paths;
 }
 
 void FolderScan::LogFiles(const FolderListing& folder, std::vector<std::string>& paths,
                           std::vector<LogFileSummary>& summaries) {
-    CheckDataFiles(folder, kLogExt, false, [&](const CardEntry& entry, const CardFile& file) {
-        paths.push_back(entry.path);
-        summaries.push_back(SummariseLog(file, times_));
-    });
+    CheckDataFiles(folder, kLogExt, false, kMaxLogFileBytes,
+                   [&](std::string path, const CardFile& file) {
+                       paths.push_back(std::move(path));
+                       const std::span<const std::uint8_t> text = file.Whole();
+                       summaries.push_back(text.empty() ? SummariseLog(file, times_)
+                                                        : SummariseLogText(text, times_));
+                   });
 }
 
 } // namespace trevix

@@ -38,11 +38,11 @@ public:
 private:
     void Advance(bool advance);
     void Deleted(const std::string& path) { deleted_.push_back(path); }
-    // Calls onPassed(entry, file) for every file of folder ending with suffix that passes the
-    // data check.
+    // Calls onPassed(path, file) for every file of folder ending with suffix that passes the
+    // data check. A file of at most readWhole bytes (when not 0) is copied whole by the check.
     template <typename OnPassed>
     void CheckDataFiles(const FolderListing& folder, std::string_view suffix, bool advance,
-                        OnPassed onPassed);
+                        std::uint64_t readWhole, OnPassed onPassed);
 
     ILoadingView& loading_;
     std::vector<std::string>& deleted_;

@@ -67,7 +67,7 @@ ScannedVideos FirstChannelWithFiles(FolderScan& scan, std::string_view root, std
 // Appends the event markers of a normal folder whose event key no listed path holds, each with
 // its event code.
 void AppendEventMarkersOf(const FolderListing& folder, ScanLists& scan) {
-    for (const CardEntry* marker : folder.FilesEndingWith(kEventMarkerExt)) {
+    for (const FolderListing::File* marker : folder.FilesEndingWith(kEventMarkerExt)) {
         const std::string_view key = RecorderTitle(TitleOfPath(marker->name)).EventKey();
         const bool listed =
             std::any_of(scan.event.begin(), scan.event.end(), [&](const auto& path) {
@@ -75,8 +75,9 @@ void AppendEventMarkersOf(const FolderListing& folder, ScanLists& scan) {
             });
         if (listed)
             continue;
-        scan.event.push_back(marker->path);
-        scan.eventSummaries.push_back(ReadEventFileSummary(marker->path));
+        std::string path = folder.PathOf(*marker);
+        scan.eventSummaries.push_back(ReadEventFileSummary(path));
+        scan.event.push_back(std::move(path));
     }
 }
 

@@ -208,11 +208,16 @@ LogFileSummary SummariseLog(const RandomAccessBytes& log, RecorderTimeCache& tim
     const auto size = static_cast<std::size_t>(std::min(log.Size(), kMaxLogFileBytes));
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     const std::span<std::uint8_t> text(buffer.get(), size);
-    LogFileSummary summary;
     if (text.empty() || !log.ReadExact(0, text)) {
+        LogFileSummary summary;
         summary.identity = LogIdentityOf(log);
         return summary;
     }
+    return SummariseLogText(text, times);
+}
+
+LogFileSummary SummariseLogText(std::span<const std::uint8_t> text, RecorderTimeCache& times) {
+    LogFileSummary summary;
     summary.identity = LogIdentityOf(text);
     summary.durationSeconds = DurationOf(ReadLogSampleTimes(text, times));
     return summary;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -61,5 +62,7 @@ struct LogFileSummary {
 LogFileSummary ReadLogSummary(const std::string& path);
 // The same from the log already open, read whole once; times converts its sample times.
 LogFileSummary SummariseLog(const RandomAccessBytes& log, RecorderTimeCache& times);
+// The same from a log's text read whole (as far as the log loader reads it, not empty).
+LogFileSummary SummariseLogText(std::span<const std::uint8_t> text, RecorderTimeCache& times);
 
 } // namespace trevix

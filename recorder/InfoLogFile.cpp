@@ -114,10 +114,12 @@ std::string_view TextAfterHeader(std::string_view text, std::string_view& header
 
 // Whether a line's first field is "$MVDRL" (the line that completes a sample), without splitting
 // the whole line.
+constexpr std::string_view kSampleName = "$MVDRL";
+
 bool IsSampleLine(std::string_view line) {
-    constexpr std::string_view kName = "$MVDRL";
-    return line.starts_with(kName) &&
-           (line.size() == kName.size() || line[kName.size()] == ',' || line[kName.size()] == '*');
+    constexpr std::size_t kName = kSampleName.size();
+    return line.starts_with(kSampleName) &&
+           (line.size() == kName || line[kName] == ',' || line[kName] == '*');
 }
 
 // Which sample times complete their sample: times above 0, from the first of them (the origin)
@@ -409,22 +411,87 @@ const LogSample* CInfoLogFile::GetSample(int index) const {
     return &m_pSamples[static_cast<std::size_t>(index)];
 }
 
-std::optional<LogSampleTimes> ReadLogSampleTimes(std::span<const std::uint8_t> bytes,
-                                                 RecorderTimeCache& hours) {
-    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const int counted = CountSampleLines(text);
-    std::string_view header;
-    text = TextAfterHeader(text, header);
-    // The loader's walk over the lines, reading only the lines that complete samples.
+namespace {
+
+// Recorder time of a line that completes a sample when its time is valid.
+std::int64_t SampleLineTime(std::string_view line, RecorderTimeCache& hours) {
+    const LineFields fields(line);
+    return LogRecorderTime(fields[6], fields[7], hours);
+}
+
+// What one pass over the '$' of a log's text finds out about its samples.
+struct SampleLineCensus {
+    int counted = 0;                    // what CountSampleLines counts
+    int sampleLines = 0;                // lines of the body that IsSampleLine accepts
+    std::optional<std::int64_t> origin; // time of the first of them with a time above 0
+};
+
+// bodyStart is where the lines after the byte-order mark and the header begin. What is counted
+// and every sample line start with "$MV", so the "$MV" alone lead to them, and the lines between
+// (the GPS sentences) are passed over.
+SampleLineCensus CensusOfSampleLines(std::string_view text, std::size_t bodyStart,
+                                     RecorderTimeCache& hours) {
+    SampleLineCensus census;
+    // The 'V' of "$MV" is found: it is rarer in a log than the '$' of every sentence.
+    for (std::size_t v = text.find('V', 2); v != std::string_view::npos;
+         v = text.find('V', v + 1)) {
+        const std::size_t at = v - 2;
+        if (text[at] != '$' || text[at + 1] != 'M')
+            continue;
+        if (census.counted < kMaxLogSamples && at + 6 < text.size() && text[at + 6] == ',')
+            ++census.counted;
+        const bool lineStart = at == bodyStart || (at > bodyStart && text[at - 1] == '\n');
+        std::string_view rest = text.substr(at);
+        if (!lineStart || !rest.starts_with(kSampleName))
+            continue;
+        const std::string_view line = NextLine(rest);
+        if (!IsSampleLine(line))
+            continue;
+        ++census.sampleLines;
+        if (!census.origin) {
+            const std::int64_t time = SampleLineTime(line, hours);
+            if (time > 0)
+                census.origin = time;
+        }
+    }
+    return census;
+}
+
+// The time of the last sample line of body whose time lies in the window from origin, walking
+// back from the end line by line. The line that set origin ends the walk at the latest.
+std::int64_t LastSampleTimeFrom(std::string_view body, std::int64_t origin,
+                                RecorderTimeCache& hours) {
+    std::size_t lineEnd = body.size();
+    for (;;) {
+        const std::size_t newline =
+            lineEnd == 0 ? std::string_view::npos : body.rfind('\n', lineEnd - 1);
+        const std::size_t lineStart = newline == std::string_view::npos ? 0 : newline + 1;
+        std::string_view rest = body.substr(lineStart);
+        if (rest.starts_with(kSampleName)) {
+            const std::string_view line = NextLine(rest);
+            if (IsSampleLine(line)) {
+                const std::int64_t time = SampleLineTime(line, hours);
+                if (time > 0 && time - origin >= 0 && time - origin <= kLogWindowMs)
+                    return time;
+            }
+        }
+        if (newline == std::string_view::npos)
+            return origin;
+        lineEnd = newline;
+    }
+}
+
+// The loader's walk over every line of body, reading only the lines that complete samples.
+std::optional<LogSampleTimes> WalkSampleLines(std::string_view body, int counted,
+                                              RecorderTimeCache& hours) {
     SampleWindow window;
     std::optional<LogSampleTimes> times;
     int completed = 0;
-    while (!text.empty() && completed < counted) {
-        const std::string_view line = NextLine(text);
+    while (!body.empty() && completed < counted) {
+        const std::string_view line = NextLine(body);
         if (!IsSampleLine(line))
             continue;
-        const LineFields fields(line);
-        const std::int64_t time = LogRecorderTime(fields[6], fields[7], hours);
+        const std::int64_t time = SampleLineTime(line, hours);
         if (!window.Completes(time))
             continue;
         ++completed;
@@ -433,6 +500,24 @@ std::optional<LogSampleTimes> ReadLogSampleTimes(std::span<const std::uint8_t> b
         times->last = time;
     }
     return times;
+}
+
+} // namespace
+
+std::optional<LogSampleTimes> ReadLogSampleTimes(std::span<const std::uint8_t> bytes,
+                                                 RecorderTimeCache& hours) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::string_view header;
+    const std::string_view body = TextAfterHeader(text, header);
+    const SampleLineCensus census = CensusOfSampleLines(text, text.size() - body.size(), hours);
+    // With more sample lines than the loader makes room for it stops early: walk as it does.
+    if (census.sampleLines > census.counted)
+        return WalkSampleLines(body, census.counted, hours);
+    // Otherwise it completes every sample line whose time lies in the window from the first
+    // valid time: the first and the last such line are all that matter.
+    if (!census.origin)
+        return std::nullopt;
+    return LogSampleTimes{*census.origin, LastSampleTimeFrom(body, *census.origin, hours)};
 }
 
 } // namespace trevix

@@ -7,12 +7,14 @@
 #include "recorder/RecorderTime.h"
 #include "recorder/Vocabulary.h"
 #include "tests/catalogue/CatalogueTestSupport.h"
+#include "tools/mkcard/LogFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <random>
 
 using namespace trevix;
 using namespace trevix::test;
@@ -172,6 +174,38 @@ TEST(FolderListingLookup, FindsTheExactSpellingFirstAndKeepsTheFolderOpen) {
     EXPECT_TRUE(missing.Files().empty());
 }
 
+// What a listing tells of its files by the suffix each was listed for agrees with their names,
+// also for suffixes that one name can end with together.
+TEST(FolderListingLookup, FilesEndingWithASuffixAreThoseWhoseNamesEndWithIt) {
+    TempDir dir;
+    for (const char* name : {"b.VDD", "a.vdd", "a.vdx", "c.Edx", "d.vd", "e.txt"})
+        dir.Write(std::string("f/") + name, "x");
+    const auto names = [](const std::vector<const FolderListing::File*>& files) {
+        std::vector<std::string> found;
+        for (const FolderListing::File* file : files)
+            found.push_back(file->name);
+        return found;
+    };
+    const std::string folder = P(dir.Path() / "f");
+    const FolderListing video(folder, {kVideoDataExt, kVideoIndexExt, kEventMarkerExt});
+    EXPECT_EQ(names(video.FilesEndingWith(".VDD")), (std::vector<std::string>{"a.vdd", "b.VDD"}));
+    EXPECT_EQ(names(video.FilesEndingWith(kEventMarkerExt)), (std::vector<std::string>{"c.Edx"}));
+    EXPECT_EQ(names(video.FilesEndingWith("x")), (std::vector<std::string>{"a.vdx", "c.Edx"}));
+    EXPECT_EQ(video.PathOf(video.Files().front()), P(dir.Path() / "f" / "a.vdd"));
+    // ".vdd" and "d" can end one name together.
+    const FolderListing overlapping(folder, {"d", kVideoDataExt});
+    EXPECT_EQ(names(overlapping.FilesEndingWith(kVideoDataExt)),
+              (std::vector<std::string>{"a.vdd", "b.VDD"}));
+    EXPECT_EQ(names(overlapping.FilesEndingWith("D")),
+              (std::vector<std::string>{"a.vdd", "b.VDD", "d.vd"}));
+    // The file looked at first is taken only when it has the very name.
+    const FolderListing::File* first = &video.Files().front();
+    EXPECT_EQ(video.Find("A.VDX", first + 1)->name, "a.vdx");
+    EXPECT_EQ(video.Find("a.vdx", first)->name, "a.vdx");
+    EXPECT_EQ(video.Find("c.edx", first + 1)->name, "c.Edx");
+    EXPECT_EQ(video.Find("b.vdd", &overlapping.Files().front())->name, "b.VDD");
+}
+
 // The picture times of the scan go through a per-hour cache of the local-time conversion; it
 // must give what the direct conversion gives, on the days the clocks change (by an hour or by
 // half an hour) and for fields outside the calendar.
@@ -304,4 +338,110 @@ TEST(LogSummaries, SampleTimesAreThoseOfTheSamplesTheLoaderCompletes) {
         EXPECT_EQ(times->last, loaded.GetSample(loaded.m_nSampleCount - 1)->llTime)
             << text.substr(0, 80);
     }
+}
+
+namespace {
+
+// A log as the recorder writes it, seconds long, then damaged at random: lines lost, repeated
+// or cut, sample times out of order or outside the hour, sample lines of the other forms, "$MV"
+// where no sentence starts, long lines, stray line ends, the text cut anywhere.
+std::string DamagedLog(std::mt19937& random, int seconds) {
+    using namespace mkcard;
+    const auto chance = [&](int percent) {
+        return std::uniform_int_distribution(0, 99)(random) < percent;
+    };
+    const auto pick = [&](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    constexpr std::int64_t kStartMs = 1715938200000; // 2024-05-17 09:30:00
+    DriveState state;
+    state.latitude = 35.5;
+    state.longitude = 129.3;
+    state.speedKmh = 40;
+    std::vector<std::string> lines;
+    if (chance(70))
+        lines.push_back(LogHeaderLine(3, "TRX0000001", "SD00000001"));
+    for (int second = 0; second < seconds; ++second) {
+        const std::int64_t wallMs = kStartMs + second * 1000;
+        lines.push_back(RmcLine(wallMs, state));
+        lines.push_back(GgaLine(wallMs, state));
+        lines.push_back(GsvLines(state, 1));
+        lines.push_back(MvdrlLine(second, wallMs, state, 120, 0));
+    }
+    const int damages = std::uniform_int_distribution(0, 6)(random);
+    for (int i = 0; i < damages && !lines.empty(); ++i) {
+        std::string& line = lines[pick(lines.size())];
+        switch (pick(9)) {
+        case 0:
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(&line - lines.data()));
+            break;
+        case 1: // a sample of another time: earlier, more than an hour later, none
+            line =
+                MvdrlLine(0, kStartMs + std::uniform_int_distribution(-7200, 7200)(random) * 1000,
+                          state, 120, 0);
+            if (chance(20))
+                line = "$MVDRL,1,0,0,0,0,000000,000000,0,0*00\r\n";
+            break;
+        case 2: // the other forms of a sample line
+            line = chance(50) ? "$MVDRL*" + line.substr(std::min<std::size_t>(7, line.size()))
+                              : std::string("$MVDRL\r\n");
+            break;
+        case 3: // a "$MV" sentence of another name, or "$MV" inside a line
+            line = chance(50) ? "$MVXXX,1\r\n" : "x" + line;
+            break;
+        case 4: // a line longer than the loader's line buffer
+            line = line.substr(0, line.size() - std::min<std::size_t>(2, line.size())) +
+                   std::string(300, chance(50) ? '7' : ',') + (chance(50) ? "\r\n" : "");
+            break;
+        case 5: // a stray or lost line end
+            line.insert(pick(line.size() + 1), 1, chance(50) ? '\n' : '\r');
+            break;
+        case 6:
+            lines.push_back(line);
+            break;
+        case 7: // a byte of the line changed into one the reader looks for
+            if (!line.empty())
+                line[pick(line.size())] = "$MV,*\r\n0"[pick(9)];
+            break;
+        case 8: // a byte-order mark, before a sample line without the header
+            lines.insert(lines.begin(),
+                         "\xEF\xBB\xBF" + (chance(50) ? MvdrlLine(0, kStartMs - 1000, state, 120, 0)
+                                                      : std::string()));
+            if (lines.size() > 1 && lines[1].starts_with("$MVDRL3") && chance(50))
+                lines.erase(lines.begin() + 1);
+            break;
+        }
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line;
+    if (chance(20))
+        text.resize(pick(text.size() + 1));
+    return text;
+}
+
+} // namespace
+
+// The log list's duration comes from the first and the last sample the loader completes; the
+// reader that finds them from a few sample lines must agree with the loader on every log.
+TEST(LogSummaries, SampleTimesAgreeWithTheLoaderOnDamagedLogs) {
+    ScopedTimeZone utc("UTC");
+    std::mt19937 random(20240517);
+    int withSamples = 0;
+    for (int i = 0; i < 600; ++i) {
+        const int seconds = i % 50 == 0 ? 3600 + std::uniform_int_distribution(0, 30)(random)
+                                        : std::uniform_int_distribution(0, 90)(random);
+        const std::string text = DamagedLog(random, seconds);
+        CInfoLogFile loaded;
+        const bool any = loaded.LoadFromBytes(Bytes(text)) == 1 && loaded.m_nSampleCount > 0;
+        RecorderTimeCache hours;
+        const std::optional<LogSampleTimes> times = ReadLogSampleTimes(Bytes(text), hours);
+        ASSERT_EQ(times.has_value(), any) << i;
+        if (!any)
+            continue;
+        ++withSamples;
+        EXPECT_EQ(times->first, loaded.GetSample(0)->llTime) << i;
+        EXPECT_EQ(times->last, loaded.GetSample(loaded.m_nSampleCount - 1)->llTime) << i;
+    }
+    EXPECT_GT(withSamples, 400); // most logs keep samples despite their damage
 }
