@@ -4,6 +4,8 @@
 #include "recorder/CardLayout.h"
 #include "recorder/InfoLogFile.h"
 
+#include <array>
+
 namespace trevix {
 namespace {
 
@@ -68,11 +70,13 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance) 
     return found;
 }
 
-template <typename OnPassed>
+template <typename Taken, typename OnPassed>
 void FolderScan::CheckDataFiles(const FolderListing& folder, std::string_view suffix, bool advance,
-                                std::uint64_t readWhole, OnPassed onPassed) {
+                                std::uint64_t readWhole, Taken taken, OnPassed onPassed) {
     for (const FolderListing::File* entry : folder.FilesEndingWith(suffix)) {
         Advance(advance);
+        if (taken(*entry))
+            continue;
         CardFile file;
         file.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, readWhole == 0));
         // Copied whole by the check's read, so that the file is read once.
@@ -88,20 +92,59 @@ void FolderScan::CheckDataFiles(const FolderListing& folder, std::string_view su
 
 std::vector<std::string> FolderScan::MemoAudioFiles(const FolderListing& folder, bool advance) {
     std::vector<std::string> paths;
-    CheckDataFiles(folder, kMemoAudioExt, advance, 0,
-                   [&](std::string path, const CardFile&) { paths.push_back(std::move(path)); });
+    CheckDataFiles(
+        folder, kMemoAudioExt, advance, 0, [](const FolderListing::File&) { return false; },
+        [&](std::string path, const CardFile&) { paths.push_back(std::move(path)); });
     return paths;
 }
 
-void FolderScan::LogFiles(const FolderListing& folder, std::vector<std::string>& paths,
-                          std::vector<LogFileSummary>& summaries) {
-    CheckDataFiles(folder, kLogExt, false, kMaxLogFileBytes,
-                   [&](std::string path, const CardFile& file) {
-                       paths.push_back(std::move(path));
-                       const std::span<const std::uint8_t> text = file.Whole();
-                       summaries.push_back(text.empty() ? SummariseLog(file, times_)
-                                                        : SummariseLogText(text, times_));
-                   });
+LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetBytes) {
+    LogsReadAhead ahead;
+    std::uint64_t spent = 0;
+    for (const FolderListing::File* entry : folder.FilesEndingWith(kLogExt)) {
+        std::optional<std::vector<std::uint8_t>>& text = ahead.texts.emplace_back();
+        // A link or a file of unknown type may lead to a file the scan deletes before it
+        // reaches this one: left to the scan.
+        if (!entry->regular || spent >= budgetBytes)
+            continue;
+        // The reads of the scan's own check: the size, then the whole file with the first byte.
+        CardFile file;
+        file.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, false));
+        file.CopyWhole(kMaxLogFileBytes);
+        if (!file.IsOpen() || file.IsShorterThan(kMinDataFileBytes) || !file.IsOpen())
+            continue;
+        std::array<std::uint8_t, 1> first{};
+        if (file.ReadAt(0, first) != 1)
+            continue;
+        const std::span<const std::uint8_t> whole = file.Whole();
+        if (whole.empty() || whole.size() > budgetBytes - spent)
+            continue;
+        text.emplace(whole.begin(), whole.end());
+        spent += whole.size();
+    }
+    return ahead;
+}
+
+void FolderScan::LogFiles(const FolderListing& folder, const LogsReadAhead& readAhead,
+                          std::vector<std::string>& paths, std::vector<LogFileSummary>& summaries) {
+    std::size_t index = 0;
+    CheckDataFiles(
+        folder, kLogExt, false, kMaxLogFileBytes,
+        [&](const FolderListing::File& entry) {
+            const std::size_t at = index++;
+            if (at >= readAhead.texts.size() || !readAhead.texts[at])
+                return false;
+            // Passed the check when it was read; only its own check could have deleted it.
+            paths.push_back(folder.PathOf(entry));
+            summaries.push_back(SummariseLogText(*readAhead.texts[at], times_));
+            return true;
+        },
+        [&](std::string path, const CardFile& file) {
+            paths.push_back(std::move(path));
+            const std::span<const std::uint8_t> text = file.Whole();
+            summaries.push_back(text.empty() ? SummariseLog(file, times_)
+                                             : SummariseLogText(text, times_));
+        });
 }
 
 } // namespace trevix

@@ -8,6 +8,8 @@
 #include "catalogue/SearchViews.h"
 #include "recorder/RecorderTime.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,18 @@ struct ScannedVideos {
     std::vector<std::string> paths;
     std::vector<VideoFileSummary> summaries;
 };
+
+// The logs of a listing read whole ahead of their check (on another thread), one entry per log
+// in the listing's order: the text of a regular file that passes the data check and was read
+// whole, none for every other log (the scan checks and reads those itself).
+struct LogsReadAhead {
+    std::vector<std::optional<std::vector<std::uint8_t>>> texts;
+};
+
+// Reads the logs of folder ahead, only reading: files listed as regular, at most budgetBytes in
+// all. Deleting a file (another name) does not change what such a file holds, so a log read
+// here holds what the scan's own read would find later.
+LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetBytes);
 
 class FolderScan {
 public:
@@ -31,18 +45,20 @@ public:
     ScannedVideos VideoFiles(const FolderListing& folder, bool advance);
     // The memo audio (.aud) files of folder that pass the data check.
     std::vector<std::string> MemoAudioFiles(const FolderListing& folder, bool advance);
-    // The logs (.log) of folder that pass the data check, with their summaries (parallel).
-    void LogFiles(const FolderListing& folder, std::vector<std::string>& paths,
-                  std::vector<LogFileSummary>& summaries);
+    // The logs (.log) of folder that pass the data check, with their summaries (parallel); a log
+    // read ahead is summarised from that text.
+    void LogFiles(const FolderListing& folder, const LogsReadAhead& readAhead,
+                  std::vector<std::string>& paths, std::vector<LogFileSummary>& summaries);
 
 private:
     void Advance(bool advance);
     void Deleted(const std::string& path) { deleted_.push_back(path); }
     // Calls onPassed(path, file) for every file of folder ending with suffix that passes the
-    // data check. A file of at most readWhole bytes (when not 0) is copied whole by the check.
-    template <typename OnPassed>
+    // data check, except those taken(entry) dealt with already. A file of at most readWhole
+    // bytes (when not 0) is copied whole by the check.
+    template <typename Taken, typename OnPassed>
     void CheckDataFiles(const FolderListing& folder, std::string_view suffix, bool advance,
-                        std::uint64_t readWhole, OnPassed onPassed);
+                        std::uint64_t readWhole, Taken taken, OnPassed onPassed);
 
     ILoadingView& loading_;
     std::vector<std::string>& deleted_;

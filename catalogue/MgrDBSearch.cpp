@@ -13,7 +13,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <future>
 #include <span>
+#include <system_error>
+#include <thread>
 
 namespace trevix {
 namespace {
@@ -81,14 +84,64 @@ void AppendEventMarkersOf(const FolderListing& folder, ScanLists& scan) {
     }
 }
 
+// What the scan reads that nothing it does before reading it can change, read on a thread of its
+// own while the scan checks the video files: the normal folders of channels 2 to 4, listed for
+// their event markers only (the scan deletes only .vdd, .vdx, .aud and .log files, which end no
+// marker's name and name no folder on the way), then the logs (see ReadLogsAhead). The results
+// are taken where the scan uses them, in its own order; the thread ends before the scan does.
+class ScanReadAhead {
+public:
+    // Every log read ahead, at most this many bytes in all.
+    static constexpr std::uint64_t kLogBudgetBytes = 32ull * 1024 * 1024;
+
+    // logs must outlive this object.
+    ScanReadAhead(std::string root, const FolderListing& logs)
+        : markerFolders_(markerPromise_.get_future()), logs_(logsPromise_.get_future()) {
+        auto read = [this, root = std::move(root), &logs] {
+            try {
+                std::vector<FolderListing> folders;
+                for (int channel = 2; channel <= kMaxChannels; ++channel)
+                    folders.emplace_back(ChannelKindFolder(root, channel, kNormalFolder),
+                                         std::initializer_list<std::string_view>{kEventMarkerExt});
+                markerPromise_.set_value(std::move(folders));
+            } catch (...) {
+                markerPromise_.set_exception(std::current_exception());
+            }
+            try {
+                logsPromise_.set_value(ReadLogsAhead(logs, kLogBudgetBytes));
+            } catch (...) {
+                logsPromise_.set_exception(std::current_exception());
+            }
+        };
+        try {
+            thread_ = std::jthread(read);
+        } catch (const std::system_error&) {
+            read(); // no thread to be had: read now
+        }
+    }
+    ScanReadAhead(const ScanReadAhead&) = delete;
+    ScanReadAhead& operator=(const ScanReadAhead&) = delete;
+
+    // The listings of channels 2 to 4, in channel order; once.
+    std::vector<FolderListing> TakeMarkerFolders() { return markerFolders_.get(); }
+    // The logs read ahead; once.
+    LogsReadAhead TakeLogs() { return logs_.get(); }
+
+private:
+    std::promise<std::vector<FolderListing>> markerPromise_;
+    std::promise<LogsReadAhead> logsPromise_;
+    std::future<std::vector<FolderListing>> markerFolders_;
+    std::future<LogsReadAhead> logs_;
+    // Last, so that it is joined first, on every way out of the scan.
+    std::jthread thread_;
+};
+
 // Markers of channels 1 to 4; channel 1's normal folder is listed already, the others are
 // listed for their markers only.
-void AppendEventMarkers(std::string_view root, const FolderListing& normal1, ScanLists& scan) {
+void AppendEventMarkers(const FolderListing& normal1, ScanReadAhead& readAhead, ScanLists& scan) {
     AppendEventMarkersOf(normal1, scan);
-    for (int channel = 2; channel <= kMaxChannels; ++channel)
-        AppendEventMarkersOf(
-            FolderListing(ChannelKindFolder(root, channel, kNormalFolder), {kEventMarkerExt}),
-            scan);
+    for (const FolderListing& folder : readAhead.TakeMarkerFolders())
+        AppendEventMarkersOf(folder, scan);
 }
 
 } // namespace
@@ -183,10 +236,11 @@ void CMgrDBSearch::Scan() {
     m_loadingView.SetWaitCursor(true);
 
     // Every folder is listed once, for the progress total and for the lists.
+    const FolderListing logs = CardFolder(root, "log", kLogExt);
+    ScanReadAhead readAhead(root, logs);
     const FolderListing event1 = VideoFolder(root, 1, kEventFolder);
     const FolderListing normal1 = VideoFolder(root, 1, kNormalFolder);
     const FolderListing memo(CardPathOnDisk(root, "memo"), {kMemoAudioExt, kMemoPictureExt});
-    const FolderListing logs = CardFolder(root, "log", kLogExt);
     m_scan.progressTotal =
         static_cast<int>(event1.FilesEndingWith(kVideoDataExt).size() +
                          normal1.FilesEndingWith(kVideoDataExt).size() +
@@ -202,7 +256,7 @@ void CMgrDBSearch::Scan() {
     ScannedVideos events = FirstChannelWithFiles(scan, root, kEventFolder, event1);
     m_scan.event = std::move(events.paths);
     m_scan.eventSummaries = std::move(events.summaries);
-    AppendEventMarkers(root, normal1, m_scan);
+    AppendEventMarkers(normal1, readAhead, m_scan);
     m_searchView.FillScannedList(SearchList::Event, m_scan);
 
     ScannedVideos normals = FirstChannelWithFiles(scan, root, kNormalFolder, normal1);
@@ -215,7 +269,7 @@ void CMgrDBSearch::Scan() {
         m_scan.memo = scan.MemoAudioFiles(CardFolder(root, "memoaudio", kMemoAudioExt), false);
     m_searchView.FillScannedList(SearchList::Memo, m_scan);
 
-    scan.LogFiles(logs, m_scan.log, m_scan.logSummaries);
+    scan.LogFiles(logs, readAhead.TakeLogs(), m_scan.log, m_scan.logSummaries);
     m_searchView.FillScannedList(SearchList::Log, m_scan);
 
     m_loadingView.SetWaitCursor(false);

@@ -170,6 +170,42 @@ TEST(MgrDBSearchScan, ListsEachEventMarkerKeyOnce) {
     EXPECT_NE(events[1].find("/ch1/normal/"), std::string::npos);
 }
 
+TEST(MgrDBSearchScan, ListsTheMarkersOfTheOtherChannelsInChannelOrderOnEveryScan) {
+    TempDir dir;
+    // A short event file is deleted while the other channels' markers are looked for.
+    const mkcard::WrittenCard card =
+        WriteTestCard(dir, Line("event channels=1") + Line("event channels=1") +
+                               "log start=0 seconds=30\n"
+                               "damage short-data video=0:1\n");
+    const auto marker = [&](int channel, int serial, int minute) {
+        char name[64];
+        std::snprintf(name, sizeof name, "ch%d/normal/%010d,2024_05_18_11_%02d_00.edx", channel,
+                      serial, minute);
+        dir.Write(name, std::string(26, '\0'));
+        return P(dir.Path() / name);
+    };
+    const std::string second = marker(2, 90, 1);
+    const std::string third = marker(3, 91, 2);
+    marker(4, 92, 1); // the key of channel 2's marker: not listed again
+    const std::string fourth = marker(4, 93, 3);
+
+    SearchFixture f;
+    ASSERT_TRUE(f.ScanFolder(dir));
+    const std::vector<std::string> expected = {P(card.recordings[1].Channel(0)->data), second,
+                                               third, fourth};
+    EXPECT_EQ(f.views.List(SearchList::Event), expected);
+    EXPECT_EQ(f.search.LastScan().eventSummaries.size(), expected.size());
+    EXPECT_EQ(f.search.LastScan().deleted,
+              (std::vector<std::string>{P(card.recordings[0].Channel(0)->data),
+                                        P(card.recordings[0].Channel(0)->index)}));
+    EXPECT_EQ(f.views.List(SearchList::Log), (std::vector<std::string>{P(card.logs[0].path)}));
+
+    // A second scan of the same card finds the same markers and deletes nothing more.
+    f.search.Scan();
+    EXPECT_EQ(f.search.LastScan().event, expected);
+    EXPECT_TRUE(f.search.LastScan().deleted.empty());
+}
+
 TEST(MgrDBSearchScan, SortsEveryFolderByNameWhateverTheEnumerationOrder) {
     TempDir dir;
     MakeEmptyTree(dir);

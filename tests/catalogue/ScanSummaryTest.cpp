@@ -154,6 +154,59 @@ TEST(ScanSummaries, AnIndexTooShortIsDeletedAndTheRecordingReadFromItsDataFile) 
     EXPECT_TRUE(views.positions.empty());
 }
 
+// Logs read ahead of the scan give the lists, summaries and deletions of the scan's own reads;
+// what is not read ahead (too short, a link, beyond the budget) is left to the scan.
+TEST(ScanSummaries, LogsReadAheadGiveWhatTheScanReadsItself) {
+    ScopedTimeZone utc("UTC");
+    const std::string desc = "log start=0 seconds=60\nlog start=100 seconds=30\n"
+                             "log start=200 seconds=40\nlog start=300 seconds=50\n"
+                             "damage short-data log=1 bytes=29\n";
+    struct Scanned {
+        std::vector<std::string> names, deleted;
+        std::vector<LogFileSummary> summaries;
+    };
+    const auto scanLogs = [&](const TempDir& dir, bool ahead) {
+        const mkcard::WrittenCard card = WriteTestCard(dir, desc);
+        // A link to the short log, which the scan deletes before it reaches the link.
+        fs::create_symlink(card.logs[1].path, dir.Path() / "log" / "9999999999,link.log");
+        const FolderListing logs(CardPathOnDisk(dir.Str(), "log"), {kLogExt});
+        // Room for the first and the third log only.
+        const std::uint64_t budget =
+            fs::file_size(card.logs[0].path) + fs::file_size(card.logs[2].path);
+        const LogsReadAhead readAhead = ahead ? ReadLogsAhead(logs, budget) : LogsReadAhead{};
+        if (ahead) {
+            std::vector<bool> read;
+            for (const auto& text : readAhead.texts)
+                read.push_back(text.has_value());
+            EXPECT_EQ(read, (std::vector<bool>{true, false, true, false, false}));
+        }
+        RecordingViews views;
+        Scanned scanned;
+        FolderScan scan(views, scanned.deleted);
+        std::vector<std::string> paths;
+        scan.LogFiles(logs, readAhead, paths, scanned.summaries);
+        for (std::string& path : scanned.deleted)
+            path = P(fs::path(path).filename());
+        for (const std::string& path : paths)
+            scanned.names.push_back(P(fs::path(path).filename()));
+        return scanned;
+    };
+    TempDir own, ahead;
+    const Scanned expected = scanLogs(own, false);
+    const Scanned got = scanLogs(ahead, true);
+    EXPECT_EQ(got.names, expected.names);
+    EXPECT_EQ(got.names.size(), 3u);
+    EXPECT_EQ(got.deleted, expected.deleted);
+    EXPECT_EQ(got.deleted.size(), 1u);
+    ASSERT_EQ(got.summaries.size(), expected.summaries.size());
+    for (std::size_t i = 0; i < got.summaries.size(); ++i) {
+        EXPECT_EQ(got.summaries[i].durationSeconds, expected.summaries[i].durationSeconds);
+        EXPECT_EQ(got.summaries[i].identity.recorderId, expected.summaries[i].identity.recorderId);
+        EXPECT_EQ(got.summaries[i].identity.cardId, expected.summaries[i].identity.cardId);
+    }
+    EXPECT_EQ(got.summaries[0].durationSeconds, 59);
+}
+
 TEST(FolderListingLookup, FindsTheExactSpellingFirstAndKeepsTheFolderOpen) {
     TempDir dir;
     dir.Write("ch1/event/A.VDX", "upper");
