@@ -226,6 +226,12 @@ FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_vie
                            [&] { return JoinCardPath(folder, name); });
 }
 
+bool PassesDataCheckReads(CardFile& file) {
+    // A file that turns out not to be a regular one is closed by the size question.
+    return file.IsOpen() && !file.IsShorterThan(kMinDataFileBytes) && file.IsOpen() &&
+           ReadsFirstByte(file);
+}
+
 FileCheck CheckDataFile(const std::string& path) {
     CardFile file(path);
     return CheckOpenedFile(file, kMinDataFileBytes, FileCheck::Failed, [&] { return path; });

@@ -109,6 +109,9 @@ enum class FileCheck {
 // read; Deleted (counted as passed, not listed) when it is shorter than 30 bytes and was removed,
 // TooShortKept when such a file could not be removed (not listed either).
 FileCheck CheckDataFile(const std::string& path);
+// Whether an opened data file passes that check with its reads alone, deleting nothing: it is
+// open, not shorter than kMinDataFileBytes and its first byte can be read.
+bool PassesDataCheckReads(CardFile& file);
 // The same for a file the caller opened (or failed to open) as name in folder; a file that
 // passes stays open with its first bytes read, a removed one is closed.
 FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_view name);

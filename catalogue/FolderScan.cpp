@@ -4,8 +4,6 @@
 #include "recorder/CardLayout.h"
 #include "recorder/InfoLogFile.h"
 
-#include <array>
-
 namespace trevix {
 namespace {
 
@@ -111,10 +109,7 @@ LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetByt
         CardFile file;
         file.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, false));
         file.CopyWhole(kMaxLogFileBytes);
-        if (!file.IsOpen() || file.IsShorterThan(kMinDataFileBytes) || !file.IsOpen())
-            continue;
-        std::array<std::uint8_t, 1> first{};
-        if (file.ReadAt(0, first) != 1)
+        if (!PassesDataCheckReads(file))
             continue;
         const std::span<const std::uint8_t> whole = file.Whole();
         if (whole.empty() || whole.size() > budgetBytes - spent)

@@ -945,14 +945,20 @@ void CDriveRecInfo::AudioAlignment::Restart() {
     m_carry.clear();
 }
 
-void CDriveRecInfo::AudioAlignment::Start(std::int64_t shiftSamples) {
-    m_pending = false;
-    m_carry.assign(static_cast<std::size_t>(std::max<std::int64_t>(shiftSamples, 0)), 0);
-    m_drop = static_cast<std::size_t>(std::max<std::int64_t>(-shiftSamples, 0));
-}
-
 CDriveRecInfo::AudioAlignment::Aligned
-CDriveRecInfo::AudioAlignment::Align(std::span<const std::int16_t> second) {
+CDriveRecInfo::AudioAlignment::Align(std::span<const std::int16_t> second, std::int64_t blockMs,
+                                     std::int64_t askedMs) {
+    if (m_pending) {
+        // Less than one second either way: the in-step rule keeps the block that close. A
+        // later block waits behind silence, of an earlier one the head is dropped.
+        constexpr std::int64_t kSamplesPerMs = 8;
+        constexpr auto kMaxShift = static_cast<std::int64_t>(kAudioSecondBytes) - 1;
+        const std::int64_t shift =
+            std::clamp((blockMs - askedMs) * kSamplesPerMs, -kMaxShift, kMaxShift);
+        m_pending = false;
+        m_carry.assign(static_cast<std::size_t>(std::max<std::int64_t>(shift, 0)), 0);
+        m_drop = static_cast<std::size_t>(std::max<std::int64_t>(-shift, 0));
+    }
     m_carry.insert(m_carry.end(), second.begin(), second.end());
     const std::size_t dropped = std::min(m_drop, second.size());
     m_drop = 0;
@@ -994,14 +1000,7 @@ std::optional<AudioFeedResult> CDriveRecInfo::ReadAudioSecond(AudioFeedResult re
     if (alaw.empty())
         return std::nullopt;
     m_llLastFedAudio = blockMs;
-    if (m_audioAlignment.Pending()) {
-        // Less than one second either way: the in-step rule keeps the block that close.
-        constexpr std::int64_t kSamplesPerMs = 8;
-        constexpr auto kMaxShift = static_cast<std::int64_t>(kAudioSecondBytes) - 1;
-        m_audioAlignment.Start(
-            std::clamp((blockMs - askedMs) * kSamplesPerMs, -kMaxShift, kMaxShift));
-    }
-    const auto aligned = m_audioAlignment.Align(m_g711.DecodeALaw(alaw));
+    const auto aligned = m_audioAlignment.Align(m_g711.DecodeALaw(alaw), blockMs, askedMs);
     result.samples = aligned.samples;
     result.droppedSamples = aligned.dropped;
     return result;

@@ -174,16 +174,15 @@ private:
     // time, the samples before it are dropped and that second plays shorter.
     class AudioAlignment {
     public:
-        // Drops the carry; the next second read is lined up again.
+        // Drops the carry; the next second is lined up again.
         void Restart();
-        bool Pending() const { return m_pending; }
-        // shiftSamples > 0 delays the stream by that many samples, < 0 drops that many.
-        void Start(std::int64_t shiftSamples);
         struct Aligned {
             std::span<const std::int16_t> samples;
             std::size_t dropped = 0; // the second is this many samples shorter
         };
-        Aligned Align(std::span<const std::int16_t> second);
+        // The second of the block starting at blockMs, read for a time asked of askedMs.
+        Aligned Align(std::span<const std::int16_t> second, std::int64_t blockMs,
+                      std::int64_t askedMs);
 
     private:
         bool m_pending = true;
