@@ -1,7 +1,6 @@
 #include "recorder/DriveRecAudio.h"
 
 #include "app/TraceLog.h"
-#include "platform/CardPath.h"
 #include "recorder/CardLayout.h"
 #include "recorder/DriveRecChannel.h"
 #include "recorder/InfoIndexFile.h"
@@ -106,28 +105,15 @@ bool CDriveRecAudio::AddFile(const std::string& dataPath) {
 
 bool CDriveRecAudio::LoadFilesInRange(const std::string& folder, const SYSTEMTIME& begin,
                                       const SYSTEMTIME& end) {
-    auto entries = FindCardEntries(CardPattern{folder, "", std::string(kAudioDataExt)});
-    SortByName(entries);
     std::vector<CInfoAdxFile> found;
-    bool overlapSeen = false;
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (entry->isDirectory)
-            continue;
-        SYSTEMTIME first, last;
-        const bool overlaps =
-            ReadAudioFileTimes(entry->path, first, last) && TimesOverlap(first, last, begin, end);
-        if (!overlaps) {
-            if (overlapSeen)
-                break;
-            continue;
-        }
-        overlapSeen = true;
+    for (const std::string& path :
+         FilesInTimeRange(folder, kAudioDataExt, begin, end, ReadAudioFileTimes)) {
         CInfoAdxFile file;
-        if (file.Load(entry->path))
+        if (file.Load(path))
             found.push_back(std::move(file));
     }
-    m_arrFiles.insert(m_arrFiles.begin(), std::make_move_iterator(found.rbegin()),
-                      std::make_move_iterator(found.rend()));
+    m_arrFiles.insert(m_arrFiles.begin(), std::make_move_iterator(found.begin()),
+                      std::make_move_iterator(found.end()));
     return !m_arrFiles.empty();
 }
 

@@ -144,6 +144,26 @@ std::vector<std::string> FilesInSerialRange(const std::string& folder, std::stri
     return paths;
 }
 
+std::vector<std::string> FilesInTimeRange(const std::string& folder, std::string_view extension,
+                                          const SYSTEMTIME& begin, const SYSTEMTIME& end,
+                                          FileTimesReader readTimes) {
+    auto entries = FindCardEntries(CardPattern{folder, "", std::string(extension)});
+    SortByName(entries);
+    std::vector<std::string> paths;
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (entry->isDirectory)
+            continue;
+        SYSTEMTIME first, last;
+        if (readTimes(entry->path, first, last) && TimesOverlap(first, last, begin, end))
+            paths.push_back(entry->path);
+        else if (!paths.empty())
+            break;
+    }
+    // Walked newest first; callers keep files oldest first.
+    std::reverse(paths.begin(), paths.end());
+    return paths;
+}
+
 bool CDriveRecChannel::LoadFile(const std::string& dataPath, CInfoVdxFile& file) const {
     file.SetMapType(m_nMapType);
     return file.Load(dataPath, 0);
@@ -159,29 +179,15 @@ bool CDriveRecChannel::AddFile(const std::string& dataPath) {
 
 bool CDriveRecChannel::LoadFilesInRange(const std::string& folder, const SYSTEMTIME& begin,
                                         const SYSTEMTIME& end) {
-    auto entries = FindCardEntries(CardPattern{folder, "", std::string(kVideoDataExt)});
-    SortByName(entries);
     std::vector<CInfoVdxFile> found;
-    bool overlapSeen = false;
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (entry->isDirectory)
-            continue;
-        SYSTEMTIME first, last;
-        const bool overlaps =
-            ReadVideoFileTimes(entry->path, first, last) && TimesOverlap(first, last, begin, end);
-        if (!overlaps) {
-            if (overlapSeen)
-                break;
-            continue;
-        }
-        overlapSeen = true;
+    for (const std::string& path :
+         FilesInTimeRange(folder, kVideoDataExt, begin, end, ReadVideoFileTimes)) {
         CInfoVdxFile file;
-        if (LoadFile(entry->path, file))
+        if (LoadFile(path, file))
             found.push_back(std::move(file));
     }
-    // Collected newest first; the channel keeps them oldest first.
-    m_arrFiles.insert(m_arrFiles.begin(), std::make_move_iterator(found.rbegin()),
-                      std::make_move_iterator(found.rend()));
+    m_arrFiles.insert(m_arrFiles.begin(), std::make_move_iterator(found.begin()),
+                      std::make_move_iterator(found.end()));
     return !m_arrFiles.empty();
 }
 

@@ -41,6 +41,15 @@ std::vector<std::string> FilesInSerialRange(const std::string& folder, std::stri
                                             std::string_view firstTitle,
                                             std::string_view lastTitle);
 
+// Reads a data file's first and last recorder time (ReadVideoFileTimes, ReadAudioFileTimes).
+using FileTimesReader = bool (*)(const std::string& dataPath, SYSTEMTIME& first, SYSTEMTIME& last);
+
+// Files ending with extension in folder, by name, whose times overlap [begin, end]: the newest
+// run of consecutive such files, as a marker's window lies in one stretch of recording.
+std::vector<std::string> FilesInTimeRange(const std::string& folder, std::string_view extension,
+                                          const SYSTEMTIME& begin, const SYSTEMTIME& end,
+                                          FileTimesReader readTimes);
+
 inline constexpr int kInitialFrameBufferSize = 500000;
 
 class CDriveRecChannel {

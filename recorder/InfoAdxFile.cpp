@@ -5,7 +5,6 @@
 #include "recorder/InfoVdxFile.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace trevix {
 
@@ -18,25 +17,8 @@ bool IsAudioBlockTimeValid(const SYSTEMTIME& time) {
 
 namespace {
 
-constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
-
-// Position of the next FF D9 FF D8 at or after from whose four bytes lie inside data.
-std::size_t FindSeparator(std::span<const std::uint8_t> data, std::size_t from) {
-    if (data.size() < 4)
-        return kNotFound;
-    const std::size_t lastStart = data.size() - 4;
-    const std::uint8_t* const base = data.data();
-    while (from <= lastStart) {
-        const void* hit = std::memchr(base + from, 0xFF, lastStart - from + 1);
-        if (hit == nullptr)
-            return kNotFound;
-        const auto at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - base);
-        if (base[at + 1] == 0xD9 && base[at + 2] == 0xFF && base[at + 3] == 0xD8)
-            return at;
-        from = at + 1;
-    }
-    return kNotFound;
-}
+// The separator between two sound blocks: the end of one and the start of the next.
+constexpr BlockMarker kSeparator{0xFF, 0xD9, 0xFF, 0xD8};
 
 // Walks the blocks; the last block (no separator after it) is not taken.
 void ScanAudioBlocks(std::span<const std::uint8_t> data, std::vector<FRAMEINFOAUDIO>& records) {
@@ -44,13 +26,13 @@ void ScanAudioBlocks(std::span<const std::uint8_t> data, std::vector<FRAMEINFOAU
         data = data.first(0xFFFFFFFFull);
     std::size_t start = 0;
     if (data.size() < 2 || data[0] != 0xFF || data[1] != 0xD8) {
-        const std::size_t separator = FindSeparator(data, 0);
+        const std::size_t separator = FindMarker(data, 0, kSeparator);
         if (separator == kNotFound)
             return;
         start = separator + 2;
     }
     for (;;) {
-        const std::size_t separator = FindSeparator(data, start + 4);
+        const std::size_t separator = FindMarker(data, start + 4, kSeparator);
         if (separator == kNotFound)
             break;
         // The separator lies at least 4 bytes after start, so the time may still run past it;

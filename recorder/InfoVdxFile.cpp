@@ -103,6 +103,24 @@ bool IsInNormalFolder(std::string_view path) {
     return FindNoCase(path, "/normal/") != std::string_view::npos;
 }
 
+std::size_t FindMarker(std::span<const std::uint8_t> data, std::size_t from,
+                       const BlockMarker& marker) {
+    if (data.size() < marker.size())
+        return kNotFound;
+    const std::size_t lastStart = data.size() - marker.size();
+    const std::uint8_t* const base = data.data();
+    while (from <= lastStart) {
+        const void* hit = std::memchr(base + from, marker[0], lastStart - from + 1);
+        if (hit == nullptr)
+            return kNotFound;
+        const auto at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - base);
+        if (std::memcmp(base + at + 1, marker.data() + 1, marker.size() - 1) == 0)
+            return at;
+        from = at + 1;
+    }
+    return kNotFound;
+}
+
 } // namespace recindex
 
 using namespace recindex;
@@ -160,7 +178,6 @@ GPSINFO ConvertRecorderPosition(std::uint8_t validByte, double lat, double lon, 
 
 namespace {
 
-constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 constexpr std::size_t kBlockHeaderOffset = 6;
 constexpr std::size_t kBlockHeaderSize = 60;
 
@@ -203,23 +220,8 @@ FRAMEINFOVIDEO ConvertIndexRecord(const std::uint8_t* record, std::size_t record
     return frame;
 }
 
-// Position of the next FF D8 FF FE at or after from whose four bytes lie inside data.
-std::size_t FindBlockMarker(std::span<const std::uint8_t> data, std::size_t from) {
-    if (data.size() < 4)
-        return kNotFound;
-    const std::size_t lastStart = data.size() - 4;
-    const std::uint8_t* const base = data.data();
-    while (from <= lastStart) {
-        const void* hit = std::memchr(base + from, 0xFF, lastStart - from + 1);
-        if (hit == nullptr)
-            return kNotFound;
-        const auto at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - base);
-        if (base[at + 1] == 0xD8 && base[at + 2] == 0xFF && base[at + 3] == 0xFE)
-            return at;
-        from = at + 1;
-    }
-    return kNotFound;
-}
+// The marker in front of every picture block.
+constexpr BlockMarker kPictureMarker{0xFF, 0xD8, 0xFF, 0xFE};
 
 struct ScanResult {
     std::vector<FRAMEINFOVIDEO>* records = nullptr;
@@ -234,9 +236,9 @@ void ScanBlocks(std::span<const std::uint8_t> data, int filter, int mapType, Sca
     // Offsets are 32-bit in the records; a block beyond 4 GiB cannot be described.
     if (data.size() > 0xFFFFFFFFull)
         data = data.first(0xFFFFFFFFull);
-    std::size_t at = FindBlockMarker(data, 0);
+    std::size_t at = FindMarker(data, 0, kPictureMarker);
     while (at != kNotFound) {
-        const std::size_t next = FindBlockMarker(data, at + 4);
+        const std::size_t next = FindMarker(data, at + 4, kPictureMarker);
         if (next == kNotFound)
             break;
         std::uint8_t header[kBlockHeaderSize] = {};

@@ -66,6 +66,12 @@ void FixEpochDay(SYSTEMTIME& time);
 // True when the path lies in a folder named "normal" (without regard to case).
 bool IsInNormalFolder(std::string_view path);
 
+inline constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+using BlockMarker = std::array<std::uint8_t, 4>;
+// Position of the next marker at or after from whose four bytes lie inside data, or kNotFound.
+std::size_t FindMarker(std::span<const std::uint8_t> data, std::size_t from,
+                       const BlockMarker& marker);
+
 } // namespace recindex
 
 // Rounds to four decimals the way the recorder's text form does ("%.4f" and back).

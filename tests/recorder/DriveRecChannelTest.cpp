@@ -1,4 +1,5 @@
 #include "recorder/DriveRecChannel.h"
+#include "recorder/CardLayout.h"
 #include "recorder/DriveRecAudio.h"
 
 #include "tests/support/RecorderFileBytes.h"
@@ -184,6 +185,21 @@ TEST_F(DriveRecChannelTest, LoadsTheFilesThatOverlapARange) {
     CDriveRecChannel byName;
     ASSERT_TRUE(byName.LoadFilesByName(folder, "0000000002,x", "0000000003,y"));
     EXPECT_EQ(byName.m_arrFiles.size(), 2u);
+}
+
+TEST_F(DriveRecChannelTest, ARangeTakesOnlyTheNewestStretchThatOverlapsIt) {
+    // The recorder's clock went back before the last file: two stretches hold the range.
+    WriteVideoPair(dir_, "ch1/event", {"0000000001,a", 20, "2333"});
+    WriteVideoPair(dir_, "ch1/event", {"0000000002,b", 60, "2333"});
+    WriteVideoPair(dir_, "ch1/event", {"0000000003,c", 20, "2333"});
+    WriteVideoPair(dir_, "ch1/event", {"0000000004,d", 30, "2333"});
+    const std::string folder = (dir_.Path() / "ch1/event").string();
+    const std::vector<std::string> paths =
+        FilesInTimeRange(folder, kVideoDataExt, Time(2024, 5, 6, 7, 0, 20, 200),
+                         Time(2024, 5, 6, 7, 0, 40), ReadVideoFileTimes);
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_EQ(TitleOfPath(paths[0]), "0000000003,c");
+    EXPECT_EQ(TitleOfPath(paths[1]), "0000000004,d");
 }
 
 TEST(VideoFileTimes, FromIndexOrDataFile) {
