@@ -163,12 +163,9 @@ const SyntheticCard& Card() {
     return card;
 }
 
-class NullViews final : public trevix::ISearchView,
-                        public trevix::ILoadingView,
-                        public trevix::IViewerHost,
-                        public trevix::ILoadedRecordings {
+// The file-list window's part without the window: it counts the paths and the rows it would show.
+class CountingLists final : public trevix::NullSearchView {
 public:
-    void ClearLists() override {}
     void FillList(trevix::SearchList, std::span<const std::string> paths) override {
         listed += paths.size();
     }
@@ -191,27 +188,18 @@ public:
         }
         FillList(list, scan.Paths(list));
     }
-    void ShowList(trevix::SearchList) override {}
-    void PostScanFinished() override {}
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void Hide() override {}
-    void SetRange(int, int) override {}
-    void SetPos(int) override {}
-    void SetWaitCursor(bool) override {}
-    void StartHideTimer(int) override {}
-    void StopHideTimer() override {}
-    void ShowMessage(const std::string&) override {}
-    int LoadedKind() const override { return trevix::kLoadedNone; }
-    void ClearViews() override {}
-    void SetTimeRange(std::int64_t, std::int64_t, std::int64_t) override {}
-    int Count() const override { return 0; }
-    void CloseChannelFiles(int) override {}
-    void ShowSelected(int, int) override {}
-    void DestroyAll() override {}
 
     std::size_t listed = 0;
     std::size_t rows = 0;
+};
+
+// The catalogue manager with stand-ins for every window.
+struct HeadlessSearch {
+    CountingLists lists;
+    trevix::NullLoadingView loading;
+    trevix::NullViewerHost host;
+    trevix::NullLoadedRecordings loaded;
+    trevix::CMgrDBSearch search{lists, loading, host, loaded};
 };
 
 } // namespace
@@ -220,8 +208,8 @@ public:
 // the file-list window builds them (without the window).
 static void BM_ScanFullCard(benchmark::State& state) {
     const SyntheticCard& card = Card();
-    NullViews views;
-    trevix::CMgrDBSearch search(views, views, views, views);
+    HeadlessSearch headless;
+    trevix::CMgrDBSearch& search = headless.search;
     search.SetRootPath(card.Root());
     search.Scan(); // warms the cache
     for (auto _ : state) {

@@ -32,17 +32,8 @@ CardPattern PatternIn(std::string folder, std::string_view suffix) {
 }
 
 std::int64_t NowRecorderMs() {
-    const std::time_t now = std::time(nullptr);
-    std::tm fields{};
-    localtime_r(&now, &fields);
-    SYSTEMTIME time;
-    time.wYear = static_cast<std::uint16_t>(fields.tm_year + 1900);
-    time.wMonth = static_cast<std::uint16_t>(fields.tm_mon + 1);
-    time.wDayOfWeek = static_cast<std::uint16_t>(fields.tm_wday);
-    time.wDay = static_cast<std::uint16_t>(fields.tm_mday);
-    time.wHour = static_cast<std::uint16_t>(fields.tm_hour);
-    time.wMinute = static_cast<std::uint16_t>(fields.tm_min);
-    time.wSecond = static_cast<std::uint16_t>(std::min(fields.tm_sec, 59));
+    SYSTEMTIME time = FromRecorderMs(std::int64_t{std::time(nullptr)} * 1000);
+    time.wSecond = std::min<std::uint16_t>(time.wSecond, 59); // a leap second
     return ToRecorderMs(time);
 }
 

@@ -92,4 +92,42 @@ public:
     virtual void DestroyAll() = 0;
 };
 
+// Stand-ins that show nothing, for runs without windows (the command-line tool, benchmarks) and
+// for the views a window does not provide. Derive to keep what one of them is told.
+class NullSearchView : public ISearchView {
+public:
+    void ClearLists() override {}
+    void FillList(SearchList, std::span<const std::string>) override {}
+    void ShowList(SearchList) override {}
+    void PostScanFinished() override {}
+};
+
+class NullLoadingView : public ILoadingView {
+public:
+    void SetCaption(const std::string&) override {}
+    void Show() override {}
+    void Hide() override {}
+    void SetRange(int, int) override {}
+    void SetPos(int) override {}
+    void SetWaitCursor(bool) override {}
+    void StartHideTimer(int) override {}
+    void StopHideTimer() override {}
+};
+
+class NullViewerHost : public IViewerHost {
+public:
+    void ShowMessage(const std::string&) override {}
+    int LoadedKind() const override { return kLoadedNone; }
+    void ClearViews() override {}
+    void SetTimeRange(std::int64_t, std::int64_t, std::int64_t) override {}
+};
+
+class NullLoadedRecordings : public ILoadedRecordings {
+public:
+    int Count() const override { return 0; }
+    void CloseChannelFiles(int) override {}
+    void ShowSelected(int, int) override {}
+    void DestroyAll() override {}
+};
+
 } // namespace trevix

@@ -23,27 +23,7 @@ namespace {
 
 CMainFrame* g_mainFrame = nullptr;
 
-// Views used when the panel does not provide one: they show nothing.
-class NullSearchView final : public ISearchView {
-public:
-    void ClearLists() override {}
-    void FillList(SearchList, std::span<const std::string>) override {}
-    void ShowList(SearchList) override {}
-    void PostScanFinished() override {}
-};
-
-class NullLoadingView final : public ILoadingView {
-public:
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void Hide() override {}
-    void SetRange(int, int) override {}
-    void SetPos(int) override {}
-    void SetWaitCursor(bool) override {}
-    void StartHideTimer(int) override {}
-    void StopHideTimer() override {}
-};
-
+// A play host for when the panel does not provide one.
 class NullPlayHost final : public IPlayHost {
 public:
     int LoadedKind() const override { return TheApp() != nullptr ? TheApp()->LoadedKind() : 0; }

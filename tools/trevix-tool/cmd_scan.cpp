@@ -11,36 +11,10 @@
 namespace trevix::tool {
 namespace {
 
-// Headless stand-ins for the windows: the lists are taken from the scan's result, messages are
-// collected, everything else has nothing to show.
-class HeadlessViews final : public ISearchView,
-                            public ILoadingView,
-                            public IViewerHost,
-                            public ILoadedRecordings {
+// The windows' stand-in for messages: they are collected and printed.
+class CollectedMessages final : public NullViewerHost {
 public:
-    void ClearLists() override {}
-    void FillList(SearchList, std::span<const std::string>) override {}
-    void ShowList(SearchList) override {}
-    void PostScanFinished() override {}
-
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void Hide() override {}
-    void SetRange(int, int) override {}
-    void SetPos(int) override {}
-    void SetWaitCursor(bool) override {}
-    void StartHideTimer(int) override {}
-    void StopHideTimer() override {}
-
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    int LoadedKind() const override { return kLoadedNone; }
-    void ClearViews() override {}
-    void SetTimeRange(std::int64_t, std::int64_t, std::int64_t) override {}
-
-    int Count() const override { return 0; }
-    void CloseChannelFiles(int) override {}
-    void ShowSelected(int, int) override {}
-    void DestroyAll() override {}
 
     std::vector<std::string> messages;
 };
@@ -68,8 +42,11 @@ int RunScan(std::span<const std::string> args) {
         std::fprintf(stderr, "usage: trevix-tool scan ROOT\n");
         return 2;
     }
-    HeadlessViews views;
-    CMgrDBSearch search(views, views, views, views);
+    NullSearchView fileLists;
+    NullLoadingView loading;
+    CollectedMessages host;
+    NullLoadedRecordings loaded;
+    CMgrDBSearch search(fileLists, loading, host, loaded);
     const bool valid = search.SelectAndScan(positionals.front(), nullptr);
     const ScanLists& lists = search.LastScan();
 
@@ -104,7 +81,7 @@ int RunScan(std::span<const std::string> args) {
     WriteRows(json, "log", BuildLogRows(lists.log, lists.logSummaries));
     // The message boxes the scan showed ("No recorded file." and the like).
     json.Key("messages").BeginArray();
-    for (const std::string& message : views.messages)
+    for (const std::string& message : host.messages)
         json.Value(message);
     json.EndArray();
     json.EndObject();
