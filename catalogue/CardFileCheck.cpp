@@ -200,51 +200,64 @@ bool DeleteCardFile(const std::string& path) {
     return false;
 }
 
-namespace {
-
-// The check shared by data and index files; whenUnopened is the result for a file that could not
-// be opened, pathOf() gives the path of a file to delete.
-template <typename PathOf>
-FileCheck CheckOpenedFile(CardFile& file, std::uint64_t minBytes, FileCheck whenUnopened,
-                          PathOf pathOf) {
+CheckReading ReadForCheck(CardFile& file, std::uint64_t minBytes) {
     if (!file.IsOpen())
-        return whenUnopened;
+        return CheckReading::Unopened;
     const bool tooShort = file.IsShorterThan(minBytes);
     if (!file.IsOpen()) // not a regular file after all
-        return whenUnopened;
+        return CheckReading::Unopened;
     if (tooShort) {
         file.Close();
-        return DeleteCardFile(pathOf()) ? FileCheck::Deleted : FileCheck::TooShortKept;
+        return CheckReading::TooShort;
     }
-    return ReadsFirstByte(file) ? FileCheck::Passed : FileCheck::Failed;
+    return ReadsFirstByte(file) ? CheckReading::Readable : CheckReading::Unreadable;
+}
+
+namespace {
+
+// The end shared by both checks; whenUnopened is the result for a file that could not be opened.
+FileCheck FinishCheck(CheckReading reading, FileCheck whenUnopened, const std::string& path) {
+    switch (reading) {
+    case CheckReading::Unopened:
+        return whenUnopened;
+    case CheckReading::TooShort:
+        return DeleteCardFile(path) ? FileCheck::Deleted : FileCheck::TooShortKept;
+    case CheckReading::Unreadable:
+        return FileCheck::Failed;
+    case CheckReading::Readable:
+        break;
+    }
+    return FileCheck::Passed;
 }
 
 } // namespace
 
-FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_view name) {
-    return CheckOpenedFile(file, kMinDataFileBytes, FileCheck::Failed,
-                           [&] { return JoinCardPath(folder, name); });
+FileCheck FinishDataCheck(CheckReading reading, std::string_view folder, std::string_view name) {
+    return FinishCheck(reading, FileCheck::Failed,
+                       reading == CheckReading::TooShort ? JoinCardPath(folder, name) : "");
 }
 
-bool PassesDataCheckReads(CardFile& file) {
-    // A file that turns out not to be a regular one is closed by the size question.
-    return file.IsOpen() && !file.IsShorterThan(kMinDataFileBytes) && file.IsOpen() &&
-           ReadsFirstByte(file);
+FileCheck FinishIndexCheck(CheckReading reading, std::string_view folder, std::string_view name) {
+    return FinishCheck(reading, FileCheck::Passed,
+                       reading == CheckReading::TooShort ? JoinCardPath(folder, name) : "");
+}
+
+FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_view name) {
+    return FinishDataCheck(ReadForCheck(file, kMinDataFileBytes), folder, name);
 }
 
 FileCheck CheckDataFile(const std::string& path) {
     CardFile file(path);
-    return CheckOpenedFile(file, kMinDataFileBytes, FileCheck::Failed, [&] { return path; });
+    return FinishCheck(ReadForCheck(file, kMinDataFileBytes), FileCheck::Failed, path);
 }
 
 FileCheck CheckIndexFile(CardFile& file, std::string_view folder, std::string_view name) {
-    return CheckOpenedFile(file, kMinIndexFileBytes, FileCheck::Passed,
-                           [&] { return JoinCardPath(folder, name); });
+    return FinishIndexCheck(ReadForCheck(file, kMinIndexFileBytes), folder, name);
 }
 
 FileCheck CheckIndexFile(const std::string& path) {
     CardFile file(path);
-    return CheckOpenedFile(file, kMinIndexFileBytes, FileCheck::Passed, [&] { return path; });
+    return FinishCheck(ReadForCheck(file, kMinIndexFileBytes), FileCheck::Passed, path);
 }
 
 bool IsRecorderMediaPath(std::string_view path) {

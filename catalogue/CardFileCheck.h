@@ -105,13 +105,24 @@ enum class FileCheck {
     TooShortKept, // too short to hold anything, but the removal failed (traced)
 };
 
+// What a check's reads found of a file opened (or not) for it, before anything is deleted; a file
+// found too short is closed. The scan may read on a helper thread and finish the check on its own.
+enum class CheckReading {
+    Unopened,   // not opened, or not a regular file after all
+    TooShort,   // shorter than the check's minimum
+    Unreadable, // its first byte cannot be read
+    Readable,
+};
+CheckReading ReadForCheck(CardFile& file, std::uint64_t minBytes);
+// The data and index checks finished from their readings: a file found too short is removed (as
+// name in folder) now.
+FileCheck FinishDataCheck(CheckReading reading, std::string_view folder, std::string_view name);
+FileCheck FinishIndexCheck(CheckReading reading, std::string_view folder, std::string_view name);
+
 // Data file check of the scan: Failed when the file cannot be opened or its first byte cannot be
 // read; Deleted (counted as passed, not listed) when it is shorter than 30 bytes and was removed,
 // TooShortKept when such a file could not be removed (not listed either).
 FileCheck CheckDataFile(const std::string& path);
-// Whether an opened data file passes that check with its reads alone, deleting nothing: it is
-// open, not shorter than kMinDataFileBytes and its first byte can be read.
-bool PassesDataCheckReads(CardFile& file);
 // The same for a file the caller opened (or failed to open) as name in folder; a file that
 // passes stays open with its first bytes read, a removed one is closed.
 FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_view name);

@@ -28,42 +28,112 @@ void FolderScan::Advance(bool advance) {
         loading_.SetPos(++position_);
 }
 
-ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance) {
+// The index of a recording lists right after its data file.
+const FolderListing::File* IndexOf(const FolderListing& folder, const FolderListing::File& data) {
+    std::string indexName;
+    IndexNameOf(data.name, indexName);
+    return folder.Find(indexName, &data + 1);
+}
+
+PairReading ReadPair(const FolderListing& folder, const FolderListing::File& dataEntry,
+                     RecorderTimeCache& times) {
+    PairReading reading;
+    CardFile data;
+    // The data file's check and summary read only its first bytes: its size is not needed.
+    data.OpenIn(folder.Handle(), dataEntry.name, ListedAs(dataEntry, true));
+    reading.data = ReadForCheck(data, kMinDataFileBytes);
+    if (reading.data != CheckReading::Readable)
+        return reading;
+    // Without an index the recording is read from its data file.
+    CardFile index;
+    if (const FolderListing::File* indexEntry = IndexOf(folder, dataEntry)) {
+        index.OpenIn(folder.Handle(), indexEntry->name, ListedAs(*indexEntry, false));
+        reading.index = ReadForCheck(index, kMinIndexFileBytes);
+    }
+    // An index too short to hold anything is read as none (the full reader rebuilds from the
+    // data file either way, before or after its removal).
+    if (reading.index != CheckReading::Unreadable)
+        reading.summary = SummariseVideo(data, index.IsOpen() ? &index : nullptr,
+                                         folder.PathOf(dataEntry), times);
+    return reading;
+}
+
+SharedPairReads::SharedPairReads(const FolderListing& folder)
+    : folder_(folder), entries_(folder.FilesEndingWith(kVideoDataExt)), back_(entries_.size()),
+      slots_(entries_.size()) {}
+
+void SharedPairReads::ReadFromBack() {
+    RecorderTimeCache times;
+    for (;;) {
+        std::size_t at = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            if (back_ <= front_)
+                return;
+            at = --back_;
+        }
+        std::optional<PairReading> reading;
+        try {
+            reading = ReadPair(folder_, *entries_[at], times);
+        } catch (...) {
+            // Left to the scan, which reads the pair itself; nothing more is read here.
+        }
+        const bool failed = !reading;
+        {
+            const std::lock_guard lock(mutex_);
+            slots_[at].reading = std::move(reading);
+            slots_[at].done = true;
+        }
+        done_.notify_all();
+        if (failed)
+            return;
+    }
+}
+
+void SharedPairReads::StopHelper() {
+    const std::lock_guard lock(mutex_);
+    front_ = std::max(front_, back_);
+}
+
+std::optional<PairReading> SharedPairReads::TakeOrClaim(std::size_t at) {
+    std::unique_lock lock(mutex_);
+    if (at < back_) {
+        front_ = std::max(front_, at + 1);
+        return std::nullopt;
+    }
+    done_.wait(lock, [&] { return slots_[at].done; });
+    return std::move(slots_[at].reading);
+}
+
+ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance,
+                                     SharedPairReads* shared) {
     using File = FolderListing::File;
     ScannedVideos found;
-    std::string indexName;
-    for (const File* entry : folder.FilesEndingWith(kVideoDataExt)) {
+    const std::vector<const File*> entries = folder.FilesEndingWith(kVideoDataExt);
+    for (std::size_t at = 0; at < entries.size(); ++at) {
+        const File& entry = *entries[at];
         Advance(advance);
-        IndexNameOf(entry->name, indexName);
-        // The index of a recording lists right after its data file.
-        const File* index = folder.Find(indexName, entry + 1);
-        CardFile data;
-        // The data file's check and summary read only its first bytes: its size is not needed.
-        data.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, true));
-        const FileCheck dataCheck = CheckDataFile(data, folder.Folder(), entry->name);
+        std::optional<PairReading> read = shared ? shared->TakeOrClaim(at) : std::nullopt;
+        const PairReading reading = read ? std::move(*read) : ReadPair(folder, entry, times_);
+        const File* index = IndexOf(folder, entry);
+        const FileCheck dataCheck = FinishDataCheck(reading.data, folder.Folder(), entry.name);
         if (dataCheck == FileCheck::Deleted) {
-            Deleted(folder.PathOf(*entry));
+            Deleted(folder.PathOf(entry));
             // The index goes with its data file.
             if (index && DeleteCardFile(folder.PathOf(*index)))
                 Deleted(folder.PathOf(*index));
         }
         if (dataCheck != FileCheck::Passed)
             continue;
-        // Without an index the recording is read from its data file.
-        CardFile indexFile;
-        FileCheck indexCheck = FileCheck::Passed;
-        if (index) {
-            indexFile.OpenIn(folder.Handle(), index->name, ListedAs(*index, false));
-            indexCheck = CheckIndexFile(indexFile, folder.Folder(), index->name);
-        }
+        const FileCheck indexCheck =
+            index ? FinishIndexCheck(reading.index, folder.Folder(), index->name)
+                  : FileCheck::Passed;
         if (indexCheck == FileCheck::Deleted)
             Deleted(folder.PathOf(*index));
         if (indexCheck == FileCheck::Failed)
             continue;
-        std::string path = folder.PathOf(*entry);
-        found.summaries.push_back(
-            SummariseVideo(data, indexFile.IsOpen() ? &indexFile : nullptr, path, times_));
-        found.paths.push_back(std::move(path));
+        found.summaries.push_back(reading.summary);
+        found.paths.push_back(folder.PathOf(entry));
     }
     return found;
 }
@@ -109,7 +179,7 @@ LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetByt
         CardFile file;
         file.OpenIn(folder.Handle(), entry->name, ListedAs(*entry, false));
         file.CopyWhole(kMaxLogFileBytes);
-        if (!PassesDataCheckReads(file))
+        if (ReadForCheck(file, kMinDataFileBytes) != CheckReading::Readable)
             continue;
         const std::span<const std::uint8_t> whole = file.Whole();
         if (whole.empty() || whole.size() > budgetBytes - spent)

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <ctime>
 #include <future>
+#include <optional>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -51,8 +52,9 @@ FolderListing CardFolder(std::string_view root, std::string_view folder, std::st
 // The first channel (1..4) whose folder of kind yields any file; channel 1 moves the progress.
 // first is channel 1's folder, listed already; the others are listed when they are reached.
 ScannedVideos FirstChannelWithFiles(FolderScan& scan, std::string_view root, std::string_view kind,
-                                    const FolderListing& first) {
-    ScannedVideos found = scan.VideoFiles(first, true);
+                                    const FolderListing& first,
+                                    SharedPairReads* firstShared = nullptr) {
+    ScannedVideos found = scan.VideoFiles(first, true, firstShared);
     for (int channel = 2; found.paths.empty() && channel <= kMaxChannels; ++channel)
         found = scan.VideoFiles(VideoFolder(root, channel, kind), false);
     return found;
@@ -78,8 +80,9 @@ void AppendEventMarkersOf(const FolderListing& folder, ScanLists& scan) {
 // What the scan reads that nothing it does before reading it can change, read on a thread of its
 // own while the scan checks the video files: the normal folders of channels 2 to 4, listed for
 // their event markers only (the scan deletes only .vdd, .vdx, .aud and .log files, which end no
-// marker's name and name no folder on the way), then the logs (see ReadLogsAhead). The results
-// are taken where the scan uses them, in its own order; the thread ends before the scan does.
+// marker's name and name no folder on the way), then the logs (see ReadLogsAhead), then the pairs
+// of the folder the scan hands over, from its end (see SharedPairReads). The results are taken
+// where the scan uses them, in its own order; the thread ends before the scan does.
 class ScanReadAhead {
 public:
     // Every log read ahead, at most this many bytes in all.
@@ -87,8 +90,9 @@ public:
 
     // logs must outlive this object.
     ScanReadAhead(std::string root, const FolderListing& logs)
-        : markerFolders_(markerPromise_.get_future()), logs_(logsPromise_.get_future()) {
-        auto read = [this, root = std::move(root), &logs] {
+        : markerFolders_(markerPromise_.get_future()), logs_(logsPromise_.get_future()),
+          pairs_(pairsPromise_.get_future()) {
+        auto read = [this, root = std::move(root), &logs](bool helpWithPairs) {
             try {
                 std::vector<FolderListing> folders;
                 for (int channel = 2; channel <= kMaxChannels; ++channel)
@@ -103,12 +107,21 @@ public:
             } catch (...) {
                 logsPromise_.set_exception(std::current_exception());
             }
+            if (helpWithPairs)
+                if (SharedPairReads* pairs = pairs_.get())
+                    pairs->ReadFromBack();
         };
         try {
-            thread_ = std::jthread(read);
+            thread_ = std::jthread(read, true);
         } catch (const std::system_error&) {
-            read(); // no thread to be had: read now
+            read(false); // no thread to be had: read now, and leave every pair to the scan
         }
+    }
+    ~ScanReadAhead() {
+        if (pairsGiven_ == nullptr)
+            pairsPromise_.set_value(nullptr);
+        else
+            pairsGiven_->StopHelper(); // the scan left early: only the pair being read is read
     }
     ScanReadAhead(const ScanReadAhead&) = delete;
     ScanReadAhead& operator=(const ScanReadAhead&) = delete;
@@ -117,12 +130,21 @@ public:
     std::vector<FolderListing> TakeMarkerFolders() { return markerFolders_.get(); }
     // The logs read ahead; once.
     LogsReadAhead TakeLogs() { return logs_.get(); }
+    // Hands over the pairs the thread helps read once it is done with the rest; once. pairs
+    // must outlive this object.
+    void HelpWith(SharedPairReads& pairs) {
+        pairsGiven_ = &pairs;
+        pairsPromise_.set_value(&pairs);
+    }
 
 private:
     std::promise<std::vector<FolderListing>> markerPromise_;
     std::promise<LogsReadAhead> logsPromise_;
+    std::promise<SharedPairReads*> pairsPromise_;
     std::future<std::vector<FolderListing>> markerFolders_;
     std::future<LogsReadAhead> logs_;
+    std::future<SharedPairReads*> pairs_;
+    SharedPairReads* pairsGiven_ = nullptr;
     // Last, so that it is joined first, on every way out of the scan.
     std::jthread thread_;
 };
@@ -228,13 +250,17 @@ void CMgrDBSearch::Scan() {
 
     // Every folder is listed once, for the progress total and for the lists.
     const FolderListing logs = CardFolder(root, "log", kLogExt);
+    // Made before the read-ahead, whose thread helps read them until it is joined.
+    std::optional<const FolderListing> normal1;
+    std::optional<SharedPairReads> normalPairs;
     ScanReadAhead readAhead(root, logs);
     const FolderListing event1 = VideoFolder(root, 1, kEventFolder);
-    const FolderListing normal1 = VideoFolder(root, 1, kNormalFolder);
+    normal1.emplace(VideoFolder(root, 1, kNormalFolder));
+    readAhead.HelpWith(normalPairs.emplace(*normal1));
     const FolderListing memo(CardPathOnDisk(root, "memo"), {kMemoAudioExt, kMemoPictureExt});
     m_scan.progressTotal =
         static_cast<int>(event1.FilesEndingWith(kVideoDataExt).size() +
-                         normal1.FilesEndingWith(kVideoDataExt).size() +
+                         normal1->FilesEndingWith(kVideoDataExt).size() +
                          CardFolder(root, "memo1", kMemoPictureExt).Files().size() +
                          memo.FilesEndingWith(kMemoPictureExt).size() + logs.Files().size());
 
@@ -247,10 +273,11 @@ void CMgrDBSearch::Scan() {
     ScannedVideos events = FirstChannelWithFiles(scan, root, kEventFolder, event1);
     m_scan.event = std::move(events.paths);
     m_scan.eventSummaries = std::move(events.summaries);
-    AppendEventMarkers(normal1, readAhead, m_scan);
+    AppendEventMarkers(*normal1, readAhead, m_scan);
     m_searchView.FillScannedList(SearchList::Event, m_scan);
 
-    ScannedVideos normals = FirstChannelWithFiles(scan, root, kNormalFolder, normal1);
+    ScannedVideos normals =
+        FirstChannelWithFiles(scan, root, kNormalFolder, *normal1, &*normalPairs);
     m_scan.normal = std::move(normals.paths);
     m_scan.normalSummaries = std::move(normals.summaries);
     m_searchView.FillScannedList(SearchList::Normal, m_scan);

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdio>
 #include <random>
+#include <thread>
 
 using namespace trevix;
 using namespace trevix::test;
@@ -152,6 +153,75 @@ TEST(ScanSummaries, AnIndexTooShortIsDeletedAndTheRecordingReadFromItsDataFile) 
     ASSERT_EQ(found.summaries.size(), 1u);
     EXPECT_TRUE(found.summaries[0].firstFrameMs);
     EXPECT_TRUE(views.positions.empty());
+}
+
+// Pairs read by the helper, all of them, some of them or none, give the scan the lists,
+// summaries, deletions and progress of its own reads, whatever damage the pairs carry.
+TEST(ScanSummaries, PairsReadByTheHelperGiveWhatTheScanReadsItself) {
+    ScopedTimeZone utc("UTC");
+    std::string desc;
+    for (int i = 0; i < 12; ++i)
+        desc += Line("event channels=1");
+    desc += "damage short-data video=1:1 bytes=29\n"
+            "damage short-index video=3:1 bytes=9\n"
+            "damage index-missing video=4:1\n"
+            "damage trailer-damaged video=6:1\n"
+            "damage data-cut video=9:1\n"
+            "damage short-data video=11:1 bytes=3\n";
+    enum class Helper { None, All, Stopped, Concurrent };
+    struct Scanned {
+        std::vector<std::string> names, deleted;
+        std::vector<int> positions;
+        ScannedVideos found;
+    };
+    const auto scanPairs = [&](Helper helper) {
+        TempDir dir;
+        WriteTestCard(dir, desc);
+        const FolderListing listing = EventFolder(dir);
+        SharedPairReads shared(listing);
+        RecordingViews views;
+        Scanned scanned;
+        FolderScan scan(views, scanned.deleted);
+        if (helper == Helper::All)
+            shared.ReadFromBack(); // meets nobody: reads every pair
+        if (helper == Helper::Stopped) {
+            shared.StopHelper();
+            shared.ReadFromBack(); // reads nothing
+        }
+        std::jthread concurrent;
+        if (helper == Helper::Concurrent)
+            concurrent = std::jthread([&] { shared.ReadFromBack(); });
+        scanned.found = scan.VideoFiles(listing, true, helper == Helper::None ? nullptr : &shared);
+        for (const std::string& path : scanned.found.paths)
+            scanned.names.push_back(P(fs::path(path).filename()));
+        for (std::string& path : scanned.deleted)
+            path = P(fs::path(path).filename());
+        scanned.positions = views.positions;
+        return scanned;
+    };
+    const Scanned expected = scanPairs(Helper::None);
+    // Ten pairs listed: the two short data files went with their indexes, the short index went
+    // and its recording is read from its data file.
+    EXPECT_EQ(expected.names.size(), 10u);
+    EXPECT_EQ(expected.deleted.size(), 5u);
+    for (const Helper helper : {Helper::All, Helper::Stopped, Helper::Concurrent}) {
+        const Scanned got = scanPairs(helper);
+        EXPECT_EQ(got.names, expected.names);
+        EXPECT_EQ(got.deleted, expected.deleted);
+        EXPECT_EQ(got.positions, expected.positions);
+        ASSERT_EQ(got.found.summaries.size(), expected.found.summaries.size());
+        for (std::size_t i = 0; i < got.found.summaries.size(); ++i) {
+            const VideoFileSummary& a = got.found.summaries[i];
+            const VideoFileSummary& b = expected.found.summaries[i];
+            EXPECT_EQ(a.hasHead, b.hasHead);
+            EXPECT_EQ(a.eventCode, b.eventCode);
+            EXPECT_EQ(a.eventCodeEx, b.eventCodeEx);
+            EXPECT_EQ(a.drid, b.drid);
+            EXPECT_EQ(a.sdid, b.sdid);
+            EXPECT_EQ(a.firstFrameMs, b.firstFrameMs);
+            EXPECT_EQ(a.lastFrameMs, b.lastFrameMs);
+        }
+    }
 }
 
 // Logs read ahead of the scan give the lists, summaries and deletions of the scan's own reads;
