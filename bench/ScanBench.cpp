@@ -1,6 +1,8 @@
+#include "catalogue/FolderScan.h"
 #include "catalogue/MgrDBSearch.h"
 #include "catalogue/RecordingSummary.h"
 #include "catalogue/SearchListRows.h"
+#include "recorder/CardLayout.h"
 #include "tools/mkcard/LogFile.h"
 #include "tools/mkcard/RecorderFiles.h"
 
@@ -270,3 +272,20 @@ static void BM_ReadSameLogSummaries(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadSameLogSummaries)->Unit(benchmark::kMillisecond);
+
+// ...and reading channel 1's normal pairs as the scan reads them, on one thread, by themselves.
+static void BM_ReadSameNormalPairs(benchmark::State& state) {
+    const trevix::FolderListing folder(Card().Root() + "/ch1/normal",
+                                       {trevix::kVideoDataExt, trevix::kVideoIndexExt});
+    const std::vector<const trevix::FolderListing::File*> pairs =
+        folder.FilesEndingWith(trevix::kVideoDataExt);
+    trevix::RecorderTimeCache times;
+    for (auto _ : state) {
+        std::size_t listed = 0;
+        for (const trevix::FolderListing::File* data : pairs)
+            listed += trevix::ReadPair(folder, *data, times).summary.firstFrameMs.has_value();
+        benchmark::DoNotOptimize(listed);
+    }
+    state.counters["pairs"] = static_cast<double>(pairs.size());
+}
+BENCHMARK(BM_ReadSameNormalPairs)->Unit(benchmark::kMillisecond);

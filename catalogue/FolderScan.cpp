@@ -168,9 +168,10 @@ std::vector<std::string> FolderScan::MemoAudioFiles(const FolderListing& folder,
 
 LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetBytes) {
     LogsReadAhead ahead;
+    RecorderTimeCache times;
     std::uint64_t spent = 0;
     for (const FolderListing::File* entry : folder.FilesEndingWith(kLogExt)) {
-        std::optional<std::vector<std::uint8_t>>& text = ahead.texts.emplace_back();
+        std::optional<LogFileSummary>& summary = ahead.summaries.emplace_back();
         // A link or a file of unknown type may lead to a file the scan deletes before it
         // reaches this one: left to the scan.
         if (!entry->regular || spent >= budgetBytes)
@@ -184,7 +185,7 @@ LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetByt
         const std::span<const std::uint8_t> whole = file.Whole();
         if (whole.empty() || whole.size() > budgetBytes - spent)
             continue;
-        text.emplace(whole.begin(), whole.end());
+        summary = SummariseLogText(whole, times);
         spent += whole.size();
     }
     return ahead;
@@ -197,11 +198,11 @@ void FolderScan::LogFiles(const FolderListing& folder, const LogsReadAhead& read
         folder, kLogExt, false, kMaxLogFileBytes,
         [&](const FolderListing::File& entry) {
             const std::size_t at = index++;
-            if (at >= readAhead.texts.size() || !readAhead.texts[at])
+            if (at >= readAhead.summaries.size() || !readAhead.summaries[at])
                 return false;
             // Passed the check when it was read; only its own check could have deleted it.
             paths.push_back(folder.PathOf(entry));
-            summaries.push_back(SummariseLogText(*readAhead.texts[at], times_));
+            summaries.push_back(*readAhead.summaries[at]);
             return true;
         },
         [&](std::string path, const CardFile& file) {

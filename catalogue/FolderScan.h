@@ -24,16 +24,16 @@ struct ScannedVideos {
     std::vector<VideoFileSummary> summaries;
 };
 
-// The logs of a listing read whole ahead of their check (on another thread), one entry per log
-// in the listing's order: the text of a regular file that passes the data check and was read
-// whole, none for every other log (the scan checks and reads those itself).
+// The logs of a listing read whole and summarised ahead of their check (on another thread), one
+// entry per log in the listing's order: the summary of a regular file that passes the data check
+// and was read whole, none for every other log (the scan checks and reads those itself).
 struct LogsReadAhead {
-    std::vector<std::optional<std::vector<std::uint8_t>>> texts;
+    std::vector<std::optional<LogFileSummary>> summaries;
 };
 
-// Reads the logs of folder ahead, only reading: files listed as regular, at most budgetBytes in
-// all. Deleting a file (another name) does not change what such a file holds, so a log read
-// here holds what the scan's own read would find later.
+// Reads and summarises the logs of folder ahead, only reading: files listed as regular, at most
+// budgetBytes in all. Deleting a file (another name) does not change what such a file holds, so
+// a log read here holds what the scan's own read would find later.
 LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetBytes);
 
 // What reading a video pair for the scan found, before anything is deleted: the readings of
@@ -99,7 +99,7 @@ public:
     // The memo audio (.aud) files of folder that pass the data check.
     std::vector<std::string> MemoAudioFiles(const FolderListing& folder, bool advance);
     // The logs (.log) of folder that pass the data check, with their summaries (parallel); a log
-    // read ahead is summarised from that text.
+    // read ahead comes with its summary.
     void LogFiles(const FolderListing& folder, const LogsReadAhead& readAhead,
                   std::vector<std::string>& paths, std::vector<LogFileSummary>& summaries);
 

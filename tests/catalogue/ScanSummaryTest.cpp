@@ -246,8 +246,8 @@ TEST(ScanSummaries, LogsReadAheadGiveWhatTheScanReadsItself) {
         const LogsReadAhead readAhead = ahead ? ReadLogsAhead(logs, budget) : LogsReadAhead{};
         if (ahead) {
             std::vector<bool> read;
-            for (const auto& text : readAhead.texts)
-                read.push_back(text.has_value());
+            for (const auto& summary : readAhead.summaries)
+                read.push_back(summary.has_value());
             EXPECT_EQ(read, (std::vector<bool>{true, false, true, false, false}));
         }
         RecordingViews views;
