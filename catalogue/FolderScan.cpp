@@ -7,12 +7,6 @@
 namespace trevix {
 namespace {
 
-// The name of the index of a video data file: ".vdd" becomes ".vdx" in the data file's case.
-void IndexNameOf(std::string_view dataName, std::string& name) {
-    name.assign(dataName);
-    name.back() = name.back() == 'D' ? 'X' : 'x';
-}
-
 // How to open a listed file: a regular one without asking for its type, and without its size
 // when only its first bytes are read.
 CardFile::Listed ListedAs(const FolderListing::File& file, bool firstBytesOnly) {
@@ -21,18 +15,19 @@ CardFile::Listed ListedAs(const FolderListing::File& file, bool firstBytesOnly) 
     return firstBytesOnly ? CardFile::Listed::RegularUnsized : CardFile::Listed::Regular;
 }
 
+// The index of a recording: ".vdd" becomes ".vdx" in the data file's case; it lists right after
+// its data file.
+const FolderListing::File* IndexOf(const FolderListing& folder, const FolderListing::File& data) {
+    std::string name = data.name;
+    name.back() = name.back() == 'D' ? 'X' : 'x';
+    return folder.Find(name, &data + 1);
+}
+
 } // namespace
 
 void FolderScan::Advance(bool advance) {
     if (advance)
         loading_.SetPos(++position_);
-}
-
-// The index of a recording lists right after its data file.
-const FolderListing::File* IndexOf(const FolderListing& folder, const FolderListing::File& data) {
-    std::string indexName;
-    IndexNameOf(data.name, indexName);
-    return folder.Find(indexName, &data + 1);
 }
 
 PairReading ReadPair(const FolderListing& folder, const FolderListing::File& dataEntry,
@@ -114,7 +109,7 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance,
         const File& entry = *entries[at];
         Advance(advance);
         std::optional<PairReading> read = shared ? shared->TakeOrClaim(at) : std::nullopt;
-        const PairReading reading = read ? std::move(*read) : ReadPair(folder, entry, times_);
+        PairReading reading = read ? std::move(*read) : ReadPair(folder, entry, times_);
         const File* index = IndexOf(folder, entry);
         const FileCheck dataCheck = FinishDataCheck(reading.data, folder.Folder(), entry.name);
         if (dataCheck == FileCheck::Deleted) {
@@ -132,7 +127,7 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance,
             Deleted(folder.PathOf(*index));
         if (indexCheck == FileCheck::Failed)
             continue;
-        found.summaries.push_back(reading.summary);
+        found.summaries.push_back(std::move(reading.summary));
         found.paths.push_back(folder.PathOf(entry));
     }
     return found;

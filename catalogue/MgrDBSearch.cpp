@@ -121,7 +121,8 @@ public:
         if (pairsGiven_ == nullptr)
             pairsPromise_.set_value(nullptr);
         else
-            pairsGiven_->StopHelper(); // the scan left early: only the pair being read is read
+            pairsGiven_
+                ->StopHelper(); // pairs not reached yet are the scan's (none once it is done)
     }
     ScanReadAhead(const ScanReadAhead&) = delete;
     ScanReadAhead& operator=(const ScanReadAhead&) = delete;
