@@ -163,7 +163,7 @@ void CPaneSurfaceGl::paintGL() {
     }
     {
         QPainter painter(this);
-        pane_.PaintContent(painter, size(), snapshot, picture);
+        pane_.PaintContent(painter, size(), snapshot, picture, &osdImages_);
     }
     pane_.FinishDrawing(snapshot);
 }

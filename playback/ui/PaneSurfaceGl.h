@@ -5,6 +5,8 @@
 // main window composed again for every picture of every pane.
 #pragma once
 
+#include "playback/ui/OsdPainter.h"
+
 #include <QOpenGLFunctions>
 #include <QOpenGLTextureBlitter>
 #include <QOpenGLWindow>
@@ -44,6 +46,8 @@ private:
     std::unique_ptr<QOpenGLTexture> texture_;
     QOpenGLTextureBlitter blitter_;
     std::uint64_t uploadedSerial_ = 0;
+    // The OSD's texts as images, whose textures the OpenGL painter keeps between pictures.
+    OsdTextImages osdImages_;
 };
 
 } // namespace trevix

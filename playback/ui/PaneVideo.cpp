@@ -202,7 +202,7 @@ CPaneVideo::Snapshot CPaneVideo::TakeSnapshot() {
 }
 
 void CPaneVideo::PaintContent(QPainter& painter, QSize size, const Snapshot& snapshot,
-                              bool pictureDrawn) const {
+                              bool pictureDrawn, OsdTextImages* osdImages) const {
     const QRect area(QPoint(0, 0), size);
     const bool hidden = ShowsHiddenImage(snapshot.status);
     if (snapshot.picture.isNull() || hidden) {
@@ -219,7 +219,11 @@ void CPaneVideo::PaintContent(QPainter& painter, QSize size, const Snapshot& sna
         painter.drawImage(area, snapshot.picture);
     }
     const OsdContext context = panel_.OsdContextFor(index_, snapshot.status, DrawsAccelerated());
-    DrawOsd(painter, BuildOsd(snapshot.status, context, size));
+    const OsdPlan plan = BuildOsd(snapshot.status, context, size);
+    if (osdImages != nullptr)
+        osdImages->Draw(painter, plan);
+    else
+        DrawOsd(painter, plan);
     if (!hidden && context.layout == PaneLayout::Thumbnail && index_ == context.thumbCurrent)
         painter.fillRect(0, size.height() - kCurrentThumbLineWidth, size.width(),
                          kCurrentThumbLineWidth, kOsdCurrentThumbColour);

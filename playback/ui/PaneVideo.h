@@ -21,6 +21,7 @@
 namespace trevix {
 
 class CPaneSurfaceGl;
+class OsdTextImages;
 class CWndPanePanel;
 
 class CPaneVideo final : public QWidget {
@@ -73,9 +74,10 @@ public:
     };
     Snapshot TakeSnapshot();
     // Paints the client content of size: the picture (unless already drawn by the surface),
-    // or the skin image, with the OSD and the current-thumbnail line.
-    void PaintContent(QPainter& painter, QSize size, const Snapshot& snapshot,
-                      bool pictureDrawn) const;
+    // or the skin image, with the OSD (through osdImages when given) and the current-thumbnail
+    // line.
+    void PaintContent(QPainter& painter, QSize size, const Snapshot& snapshot, bool pictureDrawn,
+                      OsdTextImages* osdImages = nullptr) const;
     // After a drawing: counts the picture as drawn and tells the panel (event border, digits).
     void FinishDrawing(const Snapshot& snapshot);
 
