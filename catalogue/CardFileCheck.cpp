@@ -230,16 +230,21 @@ FileCheck FinishCheck(CheckReading reading, FileCheck whenUnopened, const std::s
     return FileCheck::Passed;
 }
 
-} // namespace
-
-FileCheck FinishDataCheck(CheckReading reading, std::string_view folder, std::string_view name) {
-    return FinishCheck(reading, FileCheck::Failed,
+// The same for name in folder, whose path is made only for a removal.
+FileCheck FinishCheckIn(CheckReading reading, FileCheck whenUnopened, std::string_view folder,
+                        std::string_view name) {
+    return FinishCheck(reading, whenUnopened,
                        reading == CheckReading::TooShort ? JoinCardPath(folder, name) : "");
 }
 
+} // namespace
+
+FileCheck FinishDataCheck(CheckReading reading, std::string_view folder, std::string_view name) {
+    return FinishCheckIn(reading, FileCheck::Failed, folder, name);
+}
+
 FileCheck FinishIndexCheck(CheckReading reading, std::string_view folder, std::string_view name) {
-    return FinishCheck(reading, FileCheck::Passed,
-                       reading == CheckReading::TooShort ? JoinCardPath(folder, name) : "");
+    return FinishCheckIn(reading, FileCheck::Passed, folder, name);
 }
 
 FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_view name) {
@@ -249,10 +254,6 @@ FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_vie
 FileCheck CheckDataFile(const std::string& path) {
     CardFile file(path);
     return FinishCheck(ReadForCheck(file, kMinDataFileBytes), FileCheck::Failed, path);
-}
-
-FileCheck CheckIndexFile(CardFile& file, std::string_view folder, std::string_view name) {
-    return FinishIndexCheck(ReadForCheck(file, kMinIndexFileBytes), folder, name);
 }
 
 FileCheck CheckIndexFile(const std::string& path) {

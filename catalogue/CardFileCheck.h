@@ -131,7 +131,6 @@ FileCheck CheckDataFile(CardFile& file, std::string_view folder, std::string_vie
 // its data file); one shorter than 10 bytes is removed (Deleted, or TooShortKept) and passes;
 // otherwise it passes when one byte can be read. Only Failed fails the check.
 FileCheck CheckIndexFile(const std::string& path);
-FileCheck CheckIndexFile(CardFile& file, std::string_view folder, std::string_view name);
 
 // The file names the crashed-file check deletes when they are too short: the recorder's video
 // and audio data and index files (".vdd", ".vdx", ".add", ".adx" anywhere in the path).

@@ -33,6 +33,7 @@ void FolderScan::Advance(bool advance) {
 PairReading ReadPair(const FolderListing& folder, const FolderListing::File& dataEntry,
                      RecorderTimeCache& times) {
     PairReading reading;
+    reading.indexFile = IndexOf(folder, dataEntry);
     CardFile data;
     // The data file's check and summary read only its first bytes: its size is not needed.
     data.OpenIn(folder.Handle(), dataEntry.name, ListedAs(dataEntry, true));
@@ -41,7 +42,7 @@ PairReading ReadPair(const FolderListing& folder, const FolderListing::File& dat
         return reading;
     // Without an index the recording is read from its data file.
     CardFile index;
-    if (const FolderListing::File* indexEntry = IndexOf(folder, dataEntry)) {
+    if (const FolderListing::File* indexEntry = reading.indexFile) {
         index.OpenIn(folder.Handle(), indexEntry->name, ListedAs(*indexEntry, false));
         reading.index = ReadForCheck(index, kMinIndexFileBytes);
     }
@@ -110,7 +111,7 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance,
         Advance(advance);
         std::optional<PairReading> read = shared ? shared->TakeOrClaim(at) : std::nullopt;
         PairReading reading = read ? std::move(*read) : ReadPair(folder, entry, times_);
-        const File* index = IndexOf(folder, entry);
+        const File* index = reading.indexFile;
         const FileCheck dataCheck = FinishDataCheck(reading.data, folder.Folder(), entry.name);
         if (dataCheck == FileCheck::Deleted) {
             Deleted(folder.PathOf(entry));

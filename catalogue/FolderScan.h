@@ -36,10 +36,11 @@ struct LogsReadAhead {
 // a log read here holds what the scan's own read would find later.
 LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetBytes);
 
-// What reading a video pair for the scan found, before anything is deleted: the readings of
-// the data file's check and the index's (Readable also when there is no index), and the summary
-// when the pair is listed.
+// What reading a video pair for the scan found, before anything is deleted: the listed index,
+// the readings of the data file's check and the index's (Readable also when there is no index),
+// and the summary when the pair is listed.
 struct PairReading {
+    const FolderListing::File* indexFile = nullptr;
     CheckReading data = CheckReading::Unopened;
     CheckReading index = CheckReading::Readable;
     VideoFileSummary summary;

@@ -1,6 +1,7 @@
 #include "catalogue/RecordingSummary.h"
 
 #include "catalogue/CardFileCheck.h"
+#include "codec/PictureBlock.h"
 #include "platform/CardPath.h"
 #include "recorder/CardLayout.h"
 #include "recorder/InfoLogFile.h"
@@ -15,8 +16,6 @@
 namespace trevix {
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kBlockMarker = {0xFF, 0xD8, 0xFF, 0xFE};
-constexpr std::size_t kFrameHeaderOffset = 6;
 constexpr std::size_t kHeaderEventCodeOffset = 45;
 constexpr std::size_t kRecordTimeOffset = 13;
 constexpr std::size_t kRecordVersionOffset = 4;
@@ -95,8 +94,7 @@ void ReadThroughFullIndex(const std::string& dataPath, VideoFileSummary& summary
 
 std::optional<std::uint8_t> VideoHeadEventCode(const RandomAccessBytes& data) {
     std::array<std::uint8_t, kFrameHeaderOffset + kHeaderEventCodeOffset + 1> head{};
-    if (!data.ReadExact(0, head) ||
-        !std::equal(kBlockMarker.begin(), kBlockMarker.end(), head.begin()))
+    if (!data.ReadExact(0, head) || !StartsWithBlockMarker(head))
         return std::nullopt;
     return head[kFrameHeaderOffset + kHeaderEventCodeOffset];
 }

@@ -7,8 +7,6 @@ namespace trevix {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kBlockMarker{0xFF, 0xD8, 0xFF, 0xFE};
-
 std::size_t BigEndian16(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return static_cast<std::size_t>(bytes[offset]) << 8 | bytes[offset + 1];
 }

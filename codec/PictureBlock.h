@@ -4,6 +4,7 @@
 // block and never reads past it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -33,7 +34,10 @@ PictureSize PictureSizeFromCode(std::uint8_t code);
 // The size by the frame header's size code, or nothing when the block is too short to hold it.
 std::optional<PictureSize> PictureSizeOfBlock(std::span<const std::uint8_t> block);
 
-// True for the block marker FF D8 FF FE at the start of bytes.
+// The marker FF D8 FF FE in front of every picture block.
+inline constexpr std::array<std::uint8_t, 4> kBlockMarker{0xFF, 0xD8, 0xFF, 0xFE};
+
+// True for the block marker at the start of bytes.
 bool StartsWithBlockMarker(std::span<const std::uint8_t> bytes);
 
 // Length of the first block of bytes: up to the next block marker, or all of bytes.

@@ -40,8 +40,9 @@ bool ReadAudioIndexTimes(const std::string& indexPath, SYSTEMTIME& first, SYSTEM
 }
 
 bool IsSeparatorAt(std::span<const std::uint8_t> data, std::size_t at) {
-    return at + 4 <= data.size() && data[at] == 0xFF && data[at + 1] == 0xD9 &&
-           data[at + 2] == 0xFF && data[at + 3] == 0xD8;
+    return at + kAudioBlockSeparator.size() <= data.size() &&
+           std::equal(kAudioBlockSeparator.begin(), kAudioBlockSeparator.end(),
+                      data.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 // The time of the block that starts at the FF D8 of a separator, if the file holds a valid one.

@@ -17,22 +17,19 @@ bool IsAudioBlockTimeValid(const SYSTEMTIME& time) {
 
 namespace {
 
-// The separator between two sound blocks: the end of one and the start of the next.
-constexpr BlockMarker kSeparator{0xFF, 0xD9, 0xFF, 0xD8};
-
 // Walks the blocks; the last block (no separator after it) is not taken.
 void ScanAudioBlocks(std::span<const std::uint8_t> data, std::vector<FRAMEINFOAUDIO>& records) {
     if (data.size() > 0xFFFFFFFFull)
         data = data.first(0xFFFFFFFFull);
     std::size_t start = 0;
     if (data.size() < 2 || data[0] != 0xFF || data[1] != 0xD8) {
-        const std::size_t separator = FindMarker(data, 0, kSeparator);
+        const std::size_t separator = FindMarker(data, 0, kAudioBlockSeparator);
         if (separator == kNotFound)
             return;
         start = separator + 2;
     }
     for (;;) {
-        const std::size_t separator = FindMarker(data, start + 4, kSeparator);
+        const std::size_t separator = FindMarker(data, start + 4, kAudioBlockSeparator);
         if (separator == kNotFound)
             break;
         // The separator lies at least 4 bytes after start, so the time may still run past it;

@@ -19,6 +19,9 @@ inline constexpr std::size_t kAudioBlockTimeOffset = 2;
 inline constexpr std::size_t kAudioBlockSamplesOffset = 18;
 inline constexpr std::size_t kAudioBlockSize = 820;
 
+// Between two audio blocks: the FF D9 of one and the FF D8 of the next.
+inline constexpr std::array<std::uint8_t, 4> kAudioBlockSeparator{0xFF, 0xD9, 0xFF, 0xD8};
+
 // The time check of a scanned audio block (a month or day of 0 passes).
 bool IsAudioBlockTimeValid(const SYSTEMTIME& time);
 

@@ -77,18 +77,19 @@ private:
     std::size_t count_ = 0;
 };
 
-// "$MV", three characters, a comma: the sample lines, not the "$MVDRL3" header.
+// "$MV", three characters, a comma at the '$' at: a sample line, not the "$MVDRL3" header.
+bool CountsAsSampleAt(std::string_view text, std::size_t at) {
+    return at + 6 < text.size() && text[at] == '$' && text[at + 1] == 'M' && text[at + 2] == 'V' &&
+           text[at + 6] == ',';
+}
+
+// The sample lines by that rule, at most kMaxLogSamples.
 int CountSampleLines(std::string_view text) {
     int count = 0;
-    std::size_t at = 0;
-    while (count < kMaxLogSamples) {
-        at = text.find('$', at);
-        if (at == std::string_view::npos || at + 6 >= text.size())
-            break;
-        if (text[at + 1] == 'M' && text[at + 2] == 'V' && text[at + 6] == ',')
+    for (std::size_t at = text.find('$'); at != std::string_view::npos && count < kMaxLogSamples;
+         at = text.find('$', at + 1))
+        if (CountsAsSampleAt(text, at))
             ++count;
-        ++at;
-    }
     return count;
 }
 
@@ -438,7 +439,7 @@ SampleLineCensus CensusOfSampleLines(std::string_view text, std::size_t bodyStar
         const std::size_t at = v - 2;
         if (text[at] != '$' || text[at + 1] != 'M')
             continue;
-        if (census.counted < kMaxLogSamples && at + 6 < text.size() && text[at + 6] == ',')
+        if (census.counted < kMaxLogSamples && CountsAsSampleAt(text, at))
             ++census.counted;
         const bool lineStart = at == bodyStart || (at > bodyStart && text[at - 1] == '\n');
         std::string_view rest = text.substr(at);

@@ -1,6 +1,7 @@
 #include "recorder/InfoVdxFile.h"
 
 #include "app/TraceLog.h"
+#include "codec/PictureBlock.h"
 #include "recorder/CardLayout.h"
 
 #include <QString>
@@ -220,9 +221,6 @@ FRAMEINFOVIDEO ConvertIndexRecord(const std::uint8_t* record, std::size_t record
     return frame;
 }
 
-// The marker in front of every picture block.
-constexpr BlockMarker kPictureMarker{0xFF, 0xD8, 0xFF, 0xFE};
-
 struct ScanResult {
     std::vector<FRAMEINFOVIDEO>* records = nullptr;
     std::uint8_t lastEventCode = 0;
@@ -236,9 +234,9 @@ void ScanBlocks(std::span<const std::uint8_t> data, int filter, int mapType, Sca
     // Offsets are 32-bit in the records; a block beyond 4 GiB cannot be described.
     if (data.size() > 0xFFFFFFFFull)
         data = data.first(0xFFFFFFFFull);
-    std::size_t at = FindMarker(data, 0, kPictureMarker);
+    std::size_t at = FindMarker(data, 0, kBlockMarker);
     while (at != kNotFound) {
-        const std::size_t next = FindMarker(data, at + 4, kPictureMarker);
+        const std::size_t next = FindMarker(data, at + 4, kBlockMarker);
         if (next == kNotFound)
             break;
         std::uint8_t header[kBlockHeaderSize] = {};
