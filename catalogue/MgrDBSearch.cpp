@@ -7,6 +7,7 @@
 #include "catalogue/FolderScan.h"
 #include "platform/CardPath.h"
 #include "platform/ProfileStore.h"
+#include "platform/ThreadFiles.h"
 #include "recorder/CardLayout.h"
 #include "recorder/RecorderTime.h"
 
@@ -82,7 +83,9 @@ void AppendEventMarkersOf(const FolderListing& folder, ScanLists& scan) {
 // their event markers only (the scan deletes only .vdd, .vdx, .aud and .log files, which end no
 // marker's name and name no folder on the way), then the logs (see ReadLogsAhead), then the pairs
 // of the folder the scan hands over, from its end (see SharedPairReads). The results are taken
-// where the scan uses them, in its own order; the thread ends before the scan does.
+// where the scan uses them, in its own order; the thread ends before the scan does. For the
+// pairs it takes a table of open files of its own (UseOwnFileTable), so that its opens and
+// closes do not wait on the scan's.
 class ScanReadAhead {
 public:
     // Every log read ahead, at most this many bytes in all.
@@ -108,8 +111,12 @@ public:
                 logsPromise_.set_exception(std::current_exception());
             }
             if (helpWithPairs)
-                if (SharedPairReads* pairs = pairs_.get())
+                if (SharedPairReads* pairs = pairs_.get()) {
+                    // The pairs' folder is open by now, so the copy holds it; what the
+                    // thread opens from here on it also closes.
+                    UseOwnFileTable();
                     pairs->ReadFromBack();
+                }
         };
         try {
             thread_ = std::jthread(read, true);

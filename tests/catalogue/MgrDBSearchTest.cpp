@@ -5,6 +5,10 @@
 
 #include <chrono>
 #include <fstream>
+#include <map>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace trevix;
 using namespace trevix::test;
@@ -36,6 +40,17 @@ std::vector<std::string> DataPaths(const mkcard::WrittenCard& card, mkcard::Reco
             if (const mkcard::WrittenChannel* written = recording.Channel(channel))
                 paths.push_back(P(written->data));
     return paths;
+}
+
+// The descriptors open in this process, each with the file it leads to.
+std::map<int, std::string> OpenDescriptors() {
+    std::map<int, std::string> open;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        open[std::stoi(entry.path().filename().string())] =
+            fs::read_symlink(entry.path(), error).string();
+    }
+    return open;
 }
 
 } // namespace
@@ -204,6 +219,35 @@ TEST(MgrDBSearchScan, ListsTheMarkersOfTheOtherChannelsInChannelOrderOnEveryScan
     f.search.Scan();
     EXPECT_EQ(f.search.LastScan().event, expected);
     EXPECT_TRUE(f.search.LastScan().deleted.empty());
+}
+
+TEST(MgrDBSearchScan, ScansLeaveTheProcessWithTheFilesItHadOpen) {
+    TempDir dir;
+    const mkcard::WrittenCard card =
+        WriteTestCard(dir, Line("event") + Line("normal files=40 seconds=2") +
+                               "log start=0 seconds=30\n"
+                               "damage short-data video=40:1\n");
+    // A file the process holds open across the scans, read through its descriptor afterwards.
+    dir.Write("held.txt", "held");
+    const int held = ::open(P(dir.Path() / "held.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    const std::map<int, std::string> before = OpenDescriptors();
+
+    SearchFixture f;
+    ASSERT_TRUE(f.ScanFolder(dir));
+    EXPECT_EQ(f.views.List(SearchList::Normal).size(), 39u);
+    // The last normal file, which the read-ahead reads first, is too short: it goes with its index.
+    EXPECT_EQ(f.search.LastScan().deleted.size(), 2u);
+    for (int scan = 0; scan < 5; ++scan) {
+        f.search.Scan();
+        EXPECT_EQ(f.search.LastScan().normal.size(), 39u);
+        EXPECT_TRUE(f.search.LastScan().deleted.empty());
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+    char text[4] = {};
+    EXPECT_EQ(::pread(held, text, sizeof text, 0), 4);
+    EXPECT_EQ(std::string_view(text, sizeof text), "held");
+    ::close(held);
 }
 
 TEST(MgrDBSearchScan, SortsEveryFolderByNameWhateverTheEnumerationOrder) {
