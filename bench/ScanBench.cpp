@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -224,24 +226,63 @@ static void BM_ScanFullCard(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanFullCard)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+namespace {
+
+// Opens, reads one byte of and closes every file the scan opens; the bytes read.
+std::size_t OpenReadCloseEach(const std::vector<std::string>& paths) {
+    std::size_t read = 0;
+    for (const std::string& path : paths) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        char byte = 0;
+        read += static_cast<std::size_t>(::read(fd, &byte, 1));
+        ::close(fd);
+    }
+    return read;
+}
+
+double MillisecondsOf(auto&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+} // namespace
+
 // The floor: open, read one byte of and close every file the scan opens.
 static void BM_OpenReadCloseSameFiles(benchmark::State& state) {
     const SyntheticCard& card = Card();
-    for (auto _ : state) {
-        std::size_t read = 0;
-        for (const std::string& path : card.TouchedFiles()) {
-            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            char byte = 0;
-            read += static_cast<std::size_t>(::read(fd, &byte, 1));
-            ::close(fd);
-        }
-        benchmark::DoNotOptimize(read);
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(OpenReadCloseEach(card.TouchedFiles()));
     state.counters["files"] = static_cast<double>(card.TouchedFiles().size());
 }
 BENCHMARK(BM_OpenReadCloseSameFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The scan and the floor taken in turns, so that both see the machine in the same state (its
+// system calls cost up to twice as much at some times than at others): the ratio is that of
+// their medians.
+static void BM_ScanAgainstOpenReadClose(benchmark::State& state) {
+    const SyntheticCard& card = Card();
+    HeadlessSearch headless;
+    trevix::CMgrDBSearch& search = headless.search;
+    search.SetRootPath(card.Root());
+    search.Scan(); // warms the cache
+    std::vector<double> scans, loops;
+    for (auto _ : state) {
+        loops.push_back(MillisecondsOf([&] { OpenReadCloseEach(card.TouchedFiles()); }));
+        scans.push_back(MillisecondsOf([&] { search.Scan(); }));
+    }
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    state.counters["scan_ms"] = median(scans);
+    state.counters["loop_ms"] = median(loops);
+    state.counters["ratio"] = median(scans) / median(loops);
+}
+BENCHMARK(BM_ScanAgainstOpenReadClose)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Where the scan's time goes beyond the files it opens: listing the folders it must list...
 static void BM_ListSameFolders(benchmark::State& state) {
