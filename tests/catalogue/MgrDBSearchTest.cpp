@@ -223,10 +223,9 @@ TEST(MgrDBSearchScan, ListsTheMarkersOfTheOtherChannelsInChannelOrderOnEveryScan
 
 TEST(MgrDBSearchScan, ScansLeaveTheProcessWithTheFilesItHadOpen) {
     TempDir dir;
-    const mkcard::WrittenCard card =
-        WriteTestCard(dir, Line("event") + Line("normal files=40 seconds=2") +
-                               "log start=0 seconds=30\n"
-                               "damage short-data video=40:1\n");
+    WriteTestCard(dir, Line("event") + Line("normal files=40 seconds=2") +
+                           "log start=0 seconds=30\n"
+                           "damage short-data video=40:1\n");
     // A file the process holds open across the scans, read through its descriptor afterwards.
     dir.Write("held.txt", "held");
     const int held = ::open(P(dir.Path() / "held.txt").c_str(), O_RDONLY | O_CLOEXEC);
