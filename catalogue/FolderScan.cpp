@@ -48,9 +48,11 @@ PairReading ReadPair(const FolderListing& folder, const FolderListing::File& dat
     }
     // An index too short to hold anything is read as none (the full reader rebuilds from the
     // data file either way, before or after its removal).
-    if (reading.index != CheckReading::Unreadable)
-        reading.summary = SummariseVideo(data, index.IsOpen() ? &index : nullptr,
-                                         folder.PathOf(dataEntry), times);
+    if (reading.index != CheckReading::Unreadable) {
+        reading.dataPath = folder.PathOf(dataEntry);
+        reading.summary =
+            SummariseVideo(data, index.IsOpen() ? &index : nullptr, reading.dataPath, times);
+    }
     return reading;
 }
 
@@ -129,7 +131,7 @@ ScannedVideos FolderScan::VideoFiles(const FolderListing& folder, bool advance,
         if (indexCheck == FileCheck::Failed)
             continue;
         found.summaries.push_back(std::move(reading.summary));
-        found.paths.push_back(folder.PathOf(entry));
+        found.paths.push_back(std::move(reading.dataPath));
     }
     return found;
 }

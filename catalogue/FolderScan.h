@@ -38,12 +38,13 @@ LogsReadAhead ReadLogsAhead(const FolderListing& folder, std::uint64_t budgetByt
 
 // What reading a video pair for the scan found, before anything is deleted: the listed index,
 // the readings of the data file's check and the index's (Readable also when there is no index),
-// and the summary when the pair is listed.
+// and, when the pair is listed, its summary and the data file's path.
 struct PairReading {
     const FolderListing::File* indexFile = nullptr;
     CheckReading data = CheckReading::Unopened;
     CheckReading index = CheckReading::Readable;
     VideoFileSummary summary;
+    std::string dataPath;
 };
 
 // Reads the pair of the listed data file as the scan's checks and summary read it, deleting
