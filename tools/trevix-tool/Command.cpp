@@ -1,6 +1,9 @@
 #include "tools/trevix-tool/Command.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 
 namespace trevix::tool {
 
@@ -19,6 +22,19 @@ std::string OptionValue(std::span<const std::string> args, std::string_view name
         if (args[i] == name)
             return args[i + 1];
     return fallback;
+}
+
+std::optional<double> NumberOption(std::span<const std::string> args, std::string_view name,
+                                   double fallback) {
+    if (!HasOption(args, name))
+        return fallback;
+    const std::string text = OptionValue(args, name);
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || errno != 0 || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 bool HasOption(std::span<const std::string> args, std::string_view name) {

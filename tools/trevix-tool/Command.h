@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ struct CommandRegistration {
 // Value of "--name VALUE" in args, or fallback.
 std::string OptionValue(std::span<const std::string> args, std::string_view name,
                         std::string fallback = {});
+// The number given as "--name VALUE", fallback when the option is absent, and empty when VALUE
+// is not a number as a whole.
+std::optional<double> NumberOption(std::span<const std::string> args, std::string_view name,
+                                   double fallback);
 bool HasOption(std::span<const std::string> args, std::string_view name);
 // Arguments that are neither options nor option values; options listed in valueOptions take one.
 std::vector<std::string> Positionals(std::span<const std::string> args,

@@ -3,11 +3,14 @@
 // play control on simulated time, printing one JSON line per tick (or per frame step).
 #include "catalogue/SearchViews.h"
 #include "playback/MgrPlayControl.h"
+#include "recorder/CardLayout.h"
 #include "recorder/DriveRecInfo.h"
 #include "tools/trevix-tool/Command.h"
 #include "tools/trevix-tool/JsonWriter.h"
+#include "tools/trevix-tool/RecordOutput.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,11 +20,7 @@ namespace trevix::tool {
 namespace {
 
 std::string TimeText(std::int64_t ms) {
-    const SYSTEMTIME t = FromRecorderMs(ms);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth,
-                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-    return text;
+    return tool::TimeText(FromRecorderMs(ms));
 }
 
 class OneRecordingCatalogue final : public IPlayCatalogue {
@@ -52,22 +51,6 @@ public:
 private:
     int kind_;
 };
-
-// The normal files of the folder of path, in name order (the recorder's naming sorts by time).
-std::vector<std::string> NormalFilesBeside(const std::string& path) {
-    std::vector<std::string> files;
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (entry.is_regular_file() && extension == ".vdd")
-            files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 void PrintLine(int tick, const CMgrPlayControl& control, const CDriveRecInfo& recording,
                const std::optional<std::int64_t>& audioFed, bool audioAsked) {
@@ -111,27 +94,79 @@ void PrintLine(int tick, const CMgrPlayControl& control, const CDriveRecInfo& re
     std::printf("%s\n", json.Text().c_str());
 }
 
+constexpr const char* kUsage =
+    "usage: trevix-tool play ROOT PATH --kind event|normal [--state S] [--from SECONDS] "
+    "[--seconds N] [--tick MS] [--step next|prev --count N]\n"
+    "  S is a playing state (2 ... 13), MS at most 60000, SECONDS from the recording's start\n";
+
+// The options of one run, checked before anything is loaded.
+struct PlayOptions {
+    int kind = kLoadedEvent;
+    double fromSeconds = 0;
+    std::string step; // empty, "next" or "prev"
+    int count = 1;
+    int state = kPlayNormal;
+    int tickMs = 0; // 0: the state's own period
+    double seconds = 10;
+};
+
+// Whether value is a whole number within [low, high].
+bool IsWholeIn(const std::optional<double>& value, double low, double high) {
+    return value && *value >= low && *value <= high && std::floor(*value) == *value;
+}
+
+std::optional<PlayOptions> ReadPlayOptions(std::span<const std::string> args) {
+    PlayOptions options;
+    const std::string kind = OptionValue(args, "--kind", "event");
+    if (kind != "event" && kind != "normal")
+        return std::nullopt;
+    options.kind = kind == "event" ? kLoadedEvent : kLoadedNormal;
+    options.step = OptionValue(args, "--step");
+    if (!options.step.empty() && options.step != "next" && options.step != "prev")
+        return std::nullopt;
+    const std::optional<double> from = NumberOption(args, "--from", 0);
+    const std::optional<double> count = NumberOption(args, "--count", 1);
+    const std::optional<double> state = NumberOption(args, "--state", kPlayNormal);
+    const std::optional<double> tick = NumberOption(args, "--tick", 0);
+    const std::optional<double> seconds = NumberOption(args, "--seconds", 10);
+    if (!from || *from < 0 || !IsWholeIn(count, 0, 1e6) || !IsWholeIn(state, 0, 99) ||
+        !IsPlayingState(static_cast<int>(*state)) || !IsWholeIn(tick, 0, 60000) || !seconds ||
+        *seconds < 0 || *seconds > 24 * 3600)
+        return std::nullopt;
+    options.fromSeconds = *from;
+    options.count = static_cast<int>(*count);
+    options.state = static_cast<int>(*state);
+    options.tickMs = static_cast<int>(*tick);
+    options.seconds = *seconds;
+    return options;
+}
+
 int RunPlay(std::span<const std::string> args) {
     const std::vector<std::string> words = Positionals(
         args, {"--kind", "--state", "--from", "--seconds", "--tick", "--step", "--count"});
-    const std::string kindText = OptionValue(args, "--kind", "event");
-    if (words.size() != 2 || (kindText != "event" && kindText != "normal")) {
-        std::fprintf(stderr, "usage: trevix-tool play ROOT PATH --kind event|normal [--state S] "
-                             "[--from SECONDS] [--seconds N] [--tick MS] "
-                             "[--step next|prev --count N]\n");
+    const std::optional<PlayOptions> options = ReadPlayOptions(args);
+    if (words.size() != 2 || !options) {
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    const int kind = kindText == "event" ? kLoadedEvent : kLoadedNormal;
+    const int kind = options->kind;
     CDriveRecInfo recording;
     CBasicLoadProgress progress;
     const bool started =
         kind == kLoadedEvent
             ? recording.StartLoadEvent(words[1], &progress)
-            : recording.StartLoadNormal(words[1], NormalFilesBeside(words[1]), &progress);
+            : recording.StartLoadNormal(
+                  words[1], NormalListOfChannel(RecorderRoot(words[0]), words[1]), &progress);
     recording.WaitForLoad();
     if (!started || progress.LoadState() == kLoadStateFailed) {
         std::fprintf(stderr, "trevix-tool play: %s cannot be loaded\n", words[1].c_str());
         return 1;
+    }
+    const auto fromMs = static_cast<std::int64_t>(options->fromSeconds * 1000.0);
+    if (fromMs > recording.m_llEnd - recording.m_llBegin) {
+        std::fprintf(stderr, "trevix-tool play: --from is past the recording's end (%.3f s)\n",
+                     static_cast<double>(recording.m_llEnd - recording.m_llBegin) / 1000.0);
+        return 2;
     }
 
     CSimulatedPlayClock clock;
@@ -140,24 +175,17 @@ int RunPlay(std::span<const std::string> args) {
     ToolHost host(kind);
     CMgrPlayControl control(clock, videoTimer, logTimer, catalogue, host);
     recording.SetViews(RecordingViews{&control, nullptr, nullptr});
-    const double from = std::atof(OptionValue(args, "--from", "0").c_str());
-    recording.GotoTime(recording.m_llBegin + static_cast<std::int64_t>(from * 1000.0), true, true);
+    recording.GotoTime(recording.m_llBegin + fromMs, true, true);
 
-    const std::string step = OptionValue(args, "--step");
-    if (!step.empty()) {
-        const int count = std::max(0, std::atoi(OptionValue(args, "--count", "1").c_str()));
-        for (int i = 0; i < count; ++i) {
-            step == "prev" ? control.CmdPrevFrame() : control.CmdNextFrame();
+    if (!options->step.empty()) {
+        for (int i = 0; i < options->count; ++i) {
+            options->step == "prev" ? control.CmdPrevFrame() : control.CmdNextFrame();
             PrintLine(i, control, recording, std::nullopt, false);
         }
         return 0;
     }
 
-    const int state = std::atoi(OptionValue(args, "--state", "3").c_str());
-    if (!IsPlayingState(state)) {
-        std::fprintf(stderr, "trevix-tool play: --state must be 2 ... 13\n");
-        return 2;
-    }
+    const int state = options->state;
     // Reach the state through the commands, as the panel's buttons do.
     for (int press = 0; press < 8 && control.PlayState() != state; ++press) {
         if (state == kPlayHalf || state == kPlayNormal)
@@ -169,11 +197,8 @@ int RunPlay(std::span<const std::string> args) {
         else
             control.CmdFastReverse();
     }
-    const int tick = std::max(1, std::atoi(OptionValue(args, "--tick", "0").c_str()) > 0
-                                     ? std::atoi(OptionValue(args, "--tick").c_str())
-                                     : videoTimer.Period());
-    const double seconds = std::atof(OptionValue(args, "--seconds", "10").c_str());
-    const auto ticks = static_cast<int>(seconds * 1000.0 / tick);
+    const int tick = options->tickMs > 0 ? options->tickMs : std::max(1, videoTimer.Period());
+    const auto ticks = static_cast<int>(options->seconds * 1000.0 / tick);
     std::int64_t simulated = 0;
     std::int64_t nextFeed = 0;
     for (int i = 0; i < ticks && control.TimerActive(); ++i) {

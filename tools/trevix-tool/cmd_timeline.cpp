@@ -4,11 +4,11 @@
 // JSON line for the load and one per step: per channel the current file, frame, picture time
 // and whether a picture was decoded and handed to the pane, and the second of audio that
 // would be fed for the shown time.
-#include "platform/CardPath.h"
 #include "recorder/CardLayout.h"
 #include "recorder/DriveRecInfo.h"
 #include "tools/trevix-tool/Command.h"
 #include "tools/trevix-tool/JsonWriter.h"
+#include "tools/trevix-tool/RecordOutput.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,21 +21,6 @@ public:
     void SetFrame(std::uint8_t, std::uint8_t, const PaneFrame&) override {}
     void RepaintAll() override {}
 };
-
-std::vector<std::string> NormalListOfChannel(const std::string& root, const std::string& path) {
-    const int channel = ChannelFromPath(path);
-    auto entries = FindCardEntries(NormalDataPattern(root, channel < 0 ? 1 : channel + 1));
-    SortByName(entries);
-    std::vector<std::string> paths;
-    for (const CardEntry& entry : entries)
-        if (!entry.isDirectory)
-            paths.push_back(entry.path);
-    // The list holds the path as the caller spelled it when it names the same file.
-    for (std::string& listed : paths)
-        if (EqualsNoCase(listed, path))
-            listed = path;
-    return paths;
-}
 
 void WriteChannels(JsonWriter& json, const CDriveRecInfo& recording) {
     json.Key("channels").BeginArray();

@@ -1,0 +1,106 @@
+#include "tests/support/TempDir.h"
+#include "tools/mkcard/CardWriter.h"
+#include "tools/mkcard/DescText.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/wait.h>
+
+using namespace trevix;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+};
+
+// Runs trevix-tool with the shell-quoted arguments; stderr is dropped.
+ToolRun RunTool(const std::string& arguments) {
+    const char* dir = std::getenv("TREVIX_BINARY_DIR");
+    const std::string command = std::string(dir != nullptr ? dir : TREVIX_BINARY_DIR) +
+                                "/tools/trevix-tool/trevix-tool " + arguments + " 2>/dev/null";
+    ToolRun run;
+    struct PipeCloser {
+        void operator()(FILE* pipe) const { ::pclose(pipe); }
+    };
+    FILE* raw = ::popen(command.c_str(), "r");
+    if (raw == nullptr)
+        return run;
+    std::array<char, 4096> buffer{};
+    while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), raw))
+        run.out.append(buffer.data(), got);
+    const int status = ::pclose(raw);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::size_t LineCount(const std::string& text) {
+    std::size_t lines = 0;
+    for (const char c : text)
+        lines += c == '\n';
+    return lines;
+}
+
+class TrevixToolPlay : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        card_ = std::make_unique<test::TempDir>();
+        mkcard::CardDesc desc;
+        ASSERT_EQ(mkcard::ApplyDescText("start 2024-05-17 09:30:00\n"
+                                        "normal files=1 seconds=20 size=360x240 fps=5 "
+                                        "channels=1\n",
+                                        desc),
+                  "");
+        mkcard::WriteCard(desc, card_->Path());
+        for (const auto& entry : std::filesystem::directory_iterator(card_->Path() / "ch1/normal"))
+            if (entry.path().extension() == ".vdd")
+                recording_ = entry.path().string();
+        ASSERT_FALSE(recording_.empty());
+    }
+    static void TearDownTestSuite() { card_.reset(); }
+
+    static std::string Args(const std::string& options) {
+        return "play '" + card_->Str() + "' '" + recording_ + "' --kind normal " + options;
+    }
+
+    static std::unique_ptr<test::TempDir> card_;
+    static std::string recording_;
+};
+
+std::unique_ptr<test::TempDir> TrevixToolPlay::card_;
+std::string TrevixToolPlay::recording_;
+
+TEST_F(TrevixToolPlay, PlaysAndStepsWithinTheRecording) {
+    const ToolRun played = RunTool(Args("--state 3 --seconds 1 --tick 100"));
+    ASSERT_EQ(played.exitCode, 0);
+    EXPECT_EQ(LineCount(played.out), 10u);
+    EXPECT_NE(played.out.find("\"shown\":\"2024-05-17 09:30:00"), std::string::npos);
+
+    const ToolRun stepped = RunTool(Args("--from 10 --step next --count 3"));
+    ASSERT_EQ(stepped.exitCode, 0);
+    EXPECT_EQ(LineCount(stepped.out), 3u);
+    // Five pictures a second: three steps from 10 s end 0.6 s later.
+    EXPECT_NE(stepped.out.find("\"shown\":\"2024-05-17 09:30:10.600"), std::string::npos);
+}
+
+TEST_F(TrevixToolPlay, RefusesOptionsItCannotHonour) {
+    // A time instead of seconds, a time past the end, a state that does not play, an unknown
+    // step, a count that is not a number: each is refused, nothing is printed.
+    for (const char* options :
+         {"--from '2024-05-17 09:30:10' --step next", "--from 5000 --step next", "--from -1",
+          "--state 1", "--state 3x", "--step back", "--step next --count many", "--tick 0.5",
+          "--seconds"}) {
+        const ToolRun run = RunTool(Args(options));
+        EXPECT_EQ(run.exitCode, 2) << options;
+        EXPECT_EQ(run.out, "") << options;
+    }
+}
+
+} // namespace
