@@ -94,9 +94,9 @@ TEST_F(TrevixToolPlay, RefusesOptionsItCannotHonour) {
     // A time instead of seconds, a time past the end, a state that does not play, an unknown
     // step, a count that is not a number: each is refused, nothing is printed.
     for (const char* options :
-         {"--from '2024-05-17 09:30:10' --step next", "--from 5000 --step next", "--from -1",
-          "--state 1", "--state 3x", "--step back", "--step next --count many", "--tick 0.5",
-          "--seconds"}) {
+         {"--from '2024-05-17 09:30:10' --step next", "--from 5000 --step next", "--from 1e300",
+          "--from -1", "--state 1", "--state 3x", "--step back", "--step next --count many",
+          "--tick 0.5", "--seconds"}) {
         const ToolRun run = RunTool(Args(options));
         EXPECT_EQ(run.exitCode, 2) << options;
         EXPECT_EQ(run.out, "") << options;

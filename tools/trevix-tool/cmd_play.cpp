@@ -162,12 +162,15 @@ int RunPlay(std::span<const std::string> args) {
         std::fprintf(stderr, "trevix-tool play: %s cannot be loaded\n", words[1].c_str());
         return 1;
     }
-    const auto fromMs = static_cast<std::int64_t>(options->fromSeconds * 1000.0);
-    if (fromMs > recording.m_llEnd - recording.m_llBegin) {
+    // Compared as a double first, so that no huge value is cast.
+    const double lengthSeconds =
+        static_cast<double>(recording.m_llEnd - recording.m_llBegin) / 1000.0;
+    if (options->fromSeconds > lengthSeconds) {
         std::fprintf(stderr, "trevix-tool play: --from is past the recording's end (%.3f s)\n",
-                     static_cast<double>(recording.m_llEnd - recording.m_llBegin) / 1000.0);
+                     lengthSeconds);
         return 2;
     }
+    const auto fromMs = static_cast<std::int64_t>(options->fromSeconds * 1000.0);
 
     CSimulatedPlayClock clock;
     CManualPlayTimer videoTimer, logTimer;
