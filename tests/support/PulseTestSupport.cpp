@@ -44,20 +44,6 @@ std::optional<std::uint32_t> NumberAfter(const std::string& text, std::string_vi
 
 } // namespace
 
-CommandResult RunCommand(const std::string& command) {
-    CommandResult result;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return result;
-    char chunk[512];
-    std::size_t read = 0;
-    while ((read = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        result.output.append(chunk, read);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 std::string TestSoundServerMissing() {
     const CommandResult info = RunCommand("timeout 10 pactl info 2>/dev/null");
     if (info.status != 0)

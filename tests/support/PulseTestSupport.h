@@ -2,6 +2,8 @@
 // (a private server whose default sink is the null sink "trevix_null").
 #pragma once
 
+#include "tests/support/ShellCommand.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -24,13 +26,6 @@ std::string TestSoundServerMissing();
         if (!missing.empty())                                                                      \
             GTEST_SKIP() << missing;                                                               \
     } while (false)
-
-struct CommandResult {
-    int status = -1; // exit status; -1 when it did not run or end normally
-    std::string output;
-};
-// Runs a shell command and collects its standard output.
-CommandResult RunCommand(const std::string& command);
 
 // Test processes share one server; sound tests hold this lock so that they do not play into
 // each other's recordings or change the volume under each other.

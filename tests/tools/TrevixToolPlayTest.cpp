@@ -1,51 +1,29 @@
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkcard/CardWriter.h"
 #include "tools/mkcard/DescText.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
 
 using namespace trevix;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-};
-
 // Runs trevix-tool with the shell-quoted arguments; stderr is dropped.
-ToolRun RunTool(const std::string& arguments) {
+test::CommandResult RunTool(const std::string& arguments) {
     const char* dir = std::getenv("TREVIX_BINARY_DIR");
-    const std::string command = std::string(dir != nullptr ? dir : TREVIX_BINARY_DIR) +
-                                "/tools/trevix-tool/trevix-tool " + arguments + " 2>/dev/null";
-    ToolRun run;
-    struct PipeCloser {
-        void operator()(FILE* pipe) const { ::pclose(pipe); }
-    };
-    FILE* raw = ::popen(command.c_str(), "r");
-    if (raw == nullptr)
-        return run;
-    std::array<char, 4096> buffer{};
-    while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), raw))
-        run.out.append(buffer.data(), got);
-    const int status = ::pclose(raw);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return test::RunCommand(std::string(dir != nullptr ? dir : TREVIX_BINARY_DIR) +
+                            "/tools/trevix-tool/trevix-tool " + arguments + " 2>/dev/null");
 }
 
 std::size_t LineCount(const std::string& text) {
-    std::size_t lines = 0;
-    for (const char c : text)
-        lines += c == '\n';
-    return lines;
+    return static_cast<std::size_t>(std::ranges::count(text, '\n'));
 }
 
 class TrevixToolPlay : public ::testing::Test {
@@ -78,16 +56,16 @@ std::unique_ptr<test::TempDir> TrevixToolPlay::card_;
 std::string TrevixToolPlay::recording_;
 
 TEST_F(TrevixToolPlay, PlaysAndStepsWithinTheRecording) {
-    const ToolRun played = RunTool(Args("--state 3 --seconds 1 --tick 100"));
-    ASSERT_EQ(played.exitCode, 0);
-    EXPECT_EQ(LineCount(played.out), 10u);
-    EXPECT_NE(played.out.find("\"shown\":\"2024-05-17 09:30:00"), std::string::npos);
+    const test::CommandResult played = RunTool(Args("--state 3 --seconds 1 --tick 100"));
+    ASSERT_EQ(played.status, 0);
+    EXPECT_EQ(LineCount(played.output), 10u);
+    EXPECT_NE(played.output.find("\"shown\":\"2024-05-17 09:30:00"), std::string::npos);
 
-    const ToolRun stepped = RunTool(Args("--from 10 --step next --count 3"));
-    ASSERT_EQ(stepped.exitCode, 0);
-    EXPECT_EQ(LineCount(stepped.out), 3u);
+    const test::CommandResult stepped = RunTool(Args("--from 10 --step next --count 3"));
+    ASSERT_EQ(stepped.status, 0);
+    EXPECT_EQ(LineCount(stepped.output), 3u);
     // Five pictures a second: three steps from 10 s end 0.6 s later.
-    EXPECT_NE(stepped.out.find("\"shown\":\"2024-05-17 09:30:10.600"), std::string::npos);
+    EXPECT_NE(stepped.output.find("\"shown\":\"2024-05-17 09:30:10.600"), std::string::npos);
 }
 
 TEST_F(TrevixToolPlay, RefusesOptionsItCannotHonour) {
@@ -97,9 +75,9 @@ TEST_F(TrevixToolPlay, RefusesOptionsItCannotHonour) {
          {"--from '2024-05-17 09:30:10' --step next", "--from 5000 --step next", "--from 1e300",
           "--from -1", "--state 1", "--state 3x", "--step back", "--step next --count many",
           "--tick 0.5", "--seconds"}) {
-        const ToolRun run = RunTool(Args(options));
-        EXPECT_EQ(run.exitCode, 2) << options;
-        EXPECT_EQ(run.out, "") << options;
+        const test::CommandResult run = RunTool(Args(options));
+        EXPECT_EQ(run.status, 2) << options;
+        EXPECT_EQ(run.output, "") << options;
     }
 }
 
